@@ -1,0 +1,84 @@
+// The state that the launcher's windows share, the run record and the program launcher.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tolv {
+
+// Mode codes of the data-file dialog (and choice codes of the main window's popups).
+enum ModeCode : qint16 {
+    ChoiceNone = 0,
+    ChoiceRunSolver = 100,
+    ModeSolver = 190,
+    ChoiceRunPost = 200,
+    ModePost = 290,
+    ChoiceRunViewer = 300,
+    ModeViewer = 390,
+};
+
+// The suffixes of one analysis's files, each appended to the base with no separator.
+namespace suffix {
+inline const QString Dat = QStringLiteral(".dat");
+inline const QString Ana = QStringLiteral(".ana");
+inline const QString Out = QStringLiteral(".out");
+inline const QString Fem = QStringLiteral(".fem");
+inline const QString IndIn = QStringLiteral(".ind.in");
+inline const QString Bat = QStringLiteral(".bat");
+} // namespace suffix
+
+inline const QString RunDatName = QStringLiteral("run.dat");
+inline const QString SolverBatName = QStringLiteral("solver.bat");
+inline const QString PreProgram = QStringLiteral("TOLV_Pre.exe");
+inline const QString PostProgram = QStringLiteral("TOLV_Post.exe");
+
+class TOLV_Com
+{
+public:
+    // The one instance the program's windows share.
+    static TOLV_Com &shared();
+
+    // Browse result of the data-file dialog.
+    QString Ref_Filename;
+    // The run record, always in this order; persisted in run.dat.
+    QString File_Dat;
+    QString File_Ana;
+    QString File_Out;
+    QString File_Fem;
+    QString File_IndIn;
+    // The analysis-type batch file of the same analysis; never persisted.
+    QString File_Bat;
+    // Mode code of the data-file dialog: 190, 290 or 390 once a file-name item was chosen.
+    qint16 Exec_Mode = 0;
+
+    // Sets the five record fields from a base: base + ".dat", ".ana", ".out", ".fem", ".ind.in".
+    void setFileSet(const QString &base);
+    QStringList runRecord() const { return {File_Dat, File_Ana, File_Out, File_Fem, File_IndIn}; }
+
+    // Loads the run record from run.dat. 1: read, File_Dat not blank; 0: read, File_Dat blank;
+    // -9: no run.dat, nothing changed. Platform failures never leave it: a field that cannot be
+    // read keeps its earlier value.
+    qint16 Read_RunDat(Platform &p);
+
+    // Writes the run record to run.dat, whole and atomically. A field that the field reader could not
+    // give back unchanged makes it refuse the whole record; the old run.dat then stays as it was.
+    Outcome Write_RunDat(Platform &p) const;
+
+    // Starts a program of the suite without waiting. InAppFolder 1: ProgramFile is a file name in
+    // the application folder; otherwise it is used unchanged. A missing program, or one that the
+    // platform refuses to start, is reported to the user; nothing is reported back to the caller.
+    static void Exec_Program(Platform &p, qint16 InAppFolder, const QString &ProgramFile,
+                             const QString &ToolName, const QString &ArgText);
+};
+
+// How one run-record field is stored in run.dat so that the field reader gives it back unchanged:
+// as it is, or in double quotes when it holds a comma or has blanks at either end. Nothing when the
+// format cannot hold it; `why` then says so.
+std::optional<QString> storedField(const QString &field, QString *why = nullptr);
+
+// Tells the user that a file could not be written: its path, then the platform's reason.
+void reportWriteFailure(Messages &m, const QString &path, const QString &reason);
+
+} // namespace tolv
