@@ -66,7 +66,7 @@ public:
         layout->addLayout(buttons);
         connect(save, &QPushButton::clicked, this, &PreWindow::saveAs);
         connect(close, &QPushButton::clicked, this, &QWidget::close);
-        resize(520, 260);
+        setMinimumWidth(560);
     }
 
     void saveAs()
@@ -90,6 +90,7 @@ public:
         m_status->setText(QStringLiteral("Saved %1, %2 and %3.\nIn the launcher choose the solver, "
                                          "then name %2 (or run it linked).")
                                   .arg(files.dat(), files.ana(), files.bat()));
+        adjustSize();
         suite::record(Program, QStringLiteral("saved"),
                       {{QStringLiteral("base"), files.base}, {QStringLiteral("bat"), files.bat()}});
     }
