@@ -151,6 +151,11 @@ class Walk:
         self.main = self.x.wait_window('main', '^' + ere_escape(MAIN_TITLE) + '$')
         expect("main window title", self.x.title(self.main), MAIN_TITLE)
         self.shot('main')
+        t = self.texts
+        buttons = [name for role, name, _ in self.x.shown('TOLVStrel', MAIN_TITLE) if role == 'push button']
+        for text in (t['ToolPre'], t['ToolSolver'], t['ToolPost'], t['End']):
+            if text not in buttons:
+                raise Failure(f"no button {text!r} in the main window: {buttons}")
 
     def press(self, name):
         self.x.click(self.main, *self.centres('Main')[name])
@@ -206,6 +211,11 @@ class Walk:
         self.x.keys('Return')
         self.x.wait_gone('open-file dialog', browse)
         self.shot('data-file-dialog')
+        shown = self.x.shown('TOLVStrel', self.texts['FilenameCaption'])
+        if ('push button', self.texts['ToolSolver'] + self.texts['RunSuffix'], None) not in shown:
+            raise Failure(f"no solver Run button in the dialog: {shown}")
+        if not any(text == base + '.ana' for _, _, text in shown):
+            raise Failure(f"the dialog does not show the chosen file: {shown}")
         self.x.click(dialog, *centres['cmd_Run'])
         done = self.log.wait('STATIC.exe', 'done', timeout=30)
         expect("analysis the solver ran", done['ana'], base + '.ana')
@@ -271,13 +281,9 @@ class Walk:
         box = self.x.wait_window('message box', '^TOLV_Strel$')
         self.x.activate(box)
         self.shot('message-missing-program')
-        self.x.keys('ctrl+c')
         t = self.texts
-        wanted = t['ToolPost'] + t['OpenParen'] + post_path + t['NotFoundTail']
-        shown = wait_until("the message's text on the clipboard",
-                           lambda: wanted in self.x.clipboard() and self.x.clipboard())
-        if t['MessageTitle'] not in shown:
-            raise Failure(f"message box title missing from {shown!r}")
+        labels = [name for role, name, _ in self.x.shown('TOLVStrel', t['MessageTitle']) if role == 'label']
+        expect("message", labels, [t['ToolPost'] + t['OpenParen'] + post_path + t['NotFoundTail']])
         self.x.keys('Return')
         self.x.wait_gone('message box', box)
         time.sleep(0.5)

@@ -1,8 +1,8 @@
 """A private X display for driving the launcher as a user does.
 
-Starts Xvfb (with a screen size) and the openbox window manager, gives real mouse clicks and key
-presses through xdotool, reads window titles and the clipboard, and takes screenshots. Every wait
-is bounded. The session makes itself a child subreaper, so that programs which the launcher starts
+Starts a session bus, Xvfb (with a screen size) and the openbox window manager, gives real mouse
+clicks and key presses through xdotool, reads window titles, reads what windows show through the
+accessibility interface (AT-SPI), and takes screenshots. Every wait is bounded. The session makes itself a child subreaper, so that programs which the launcher starts
 detached (and which would otherwise be adopted by init) stay its descendants; close() ends every
 process below it.
 """
@@ -72,6 +72,7 @@ class XSession:
         self.height = height
         self.display = None
         self.env = None
+        self._bus = None
         self._xvfb = None
         self._wm = None
         self.started = []  # Popen objects of the programs started through start()
@@ -82,6 +83,7 @@ class XSession:
         libc = ctypes.CDLL(None, use_errno=True)
         if libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) != 0:
             raise Failure("cannot become a child subreaper")
+        env = dict(env, DBUS_SESSION_BUS_ADDRESS=self._start_bus(), QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
         read_fd, write_fd = os.pipe()
         self._xvfb = subprocess.Popen(
             ['Xvfb', '-displayfd', str(write_fd), '-screen', '0', f'{self.width}x{self.height}x24',
@@ -102,10 +104,32 @@ class XSession:
         self.display = ':' + number.decode().strip()
         self.env = dict(env, DISPLAY=self.display)
         self.env.pop('WAYLAND_DISPLAY', None)
+        # The accessibility client in this process talks to the same bus and display.
+        os.environ.update(DISPLAY=self.display, DBUS_SESSION_BUS_ADDRESS=env['DBUS_SESSION_BUS_ADDRESS'])
         self._wm = subprocess.Popen(['openbox', '--sm-disable'], env=self.env,
                                     stdout=subprocess.DEVNULL,
                                     stderr=open(os.path.join(self.workdir, 'openbox.log'), 'wb'))
         wait_until("the window manager", self._wm_running, timeout=15)
+
+    def _start_bus(self):
+        """A private session bus; the accessibility bus and registry are started on it on demand."""
+        read_fd, write_fd = os.pipe()
+        self._bus = subprocess.Popen(
+            ['dbus-daemon', '--session', '--nofork', '--nopidfile', f'--print-address={write_fd}'],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
+            stderr=open(os.path.join(self.workdir, 'dbus.log'), 'wb'))
+        os.close(write_fd)
+        address = b''
+        deadline = time.monotonic() + 15
+        while not address.endswith(b'\n'):
+            if time.monotonic() > deadline or self._bus.poll() is not None:
+                raise Failure("the session bus did not start (see dbus.log)")
+            chunk = os.read(read_fd, 256)
+            if not chunk:
+                raise Failure("the session bus did not report its address")
+            address += chunk
+        os.close(read_fd)
+        return address.decode().strip()
 
     def _wm_running(self):
         out = self.run(['xprop', '-root', '_NET_SUPPORTING_WM_CHECK'], check=False)
@@ -114,7 +138,7 @@ class XSession:
     def close(self):
         """Ends every process started below this one, the display last."""
         me = os.getpid()
-        keep_last = {p.pid for p in (self._xvfb, self._wm) if p}
+        keep_last = {p.pid for p in (self._xvfb, self._wm, self._bus) if p}
         for sig, grace in ((signal.SIGTERM, 3.0), (signal.SIGKILL, 3.0)):
             victims = descendants(me) - keep_last
             for pid in victims:
@@ -123,7 +147,7 @@ class XSession:
                 except ProcessLookupError:
                     pass
             self._reap(victims, grace)
-        for proc in (self._wm, self._xvfb):
+        for proc in (self._wm, self._xvfb, self._bus):
             if proc and proc.poll() is None:
                 proc.terminate()
                 try:
@@ -199,8 +223,11 @@ class XSession:
     def click(self, window, x, y, button=1):
         """A real click at (x, y) of the window's client area."""
         self.activate(window)
+        # Arrive as a hand does, in more than one motion, and rest before pressing.
+        self.run(['xdotool', 'mousemove', '--window', str(window), str(x - 6), str(y - 4)])
+        time.sleep(0.15)
         self.run(['xdotool', 'mousemove', '--window', str(window), str(x), str(y)])
-        time.sleep(0.1)
+        time.sleep(0.25)
         self.run(['xdotool', 'click', str(button)])
 
     def keys(self, *names):
@@ -211,8 +238,21 @@ class XSession:
     def type_text(self, text):
         self.run(['xdotool', 'type', '--delay', '15', '--clearmodifiers', text], timeout=60)
 
-    def clipboard(self):
-        return self.run(['xclip', '-o', '-selection', 'clipboard'], check=False)
+    # ---- what windows show, through the accessibility interface ---------------------------------
+
+    def shown(self, app_name, window_name, timeout=10):
+        """(role, name, text) of every element of the application's window with that name."""
+        def find():
+            atspi = _atspi()
+            desktop = atspi.get_desktop(0)
+            for app in _children(desktop):
+                if _name(app) != app_name:
+                    continue
+                for window in _children(app):
+                    if _name(window) == window_name:
+                        return _elements(window)
+            return None
+        return wait_until(f"'{window_name}' of {app_name} to be readable", find, timeout=timeout)
 
     def screenshot(self, path):
         time.sleep(0.3)  # let the last repaint reach the screen
@@ -227,3 +267,48 @@ def _is_zombie(pid):
         return stat[stat.rindex(b')') + 2:].split()[0] == b'Z'
     except OSError:
         return True
+
+
+_ATSPI = None
+
+
+def _atspi():
+    global _ATSPI
+    if _ATSPI is None:
+        import gi
+        gi.require_version('Atspi', '2.0')
+        from gi.repository import Atspi
+        _ATSPI = Atspi
+    return _ATSPI
+
+
+def _children(accessible):
+    try:
+        return [accessible.get_child_at_index(i) for i in range(accessible.get_child_count())]
+    except Exception:  # the window went away while being read
+        return []
+
+
+def _name(accessible):
+    try:
+        return accessible.get_name()
+    except Exception:
+        return None
+
+
+def _elements(window):
+    found = []
+    pending = _children(window)
+    while pending:
+        element = pending.pop(0)
+        try:
+            role = element.get_role_name()
+            text = None
+            iface = element.get_text_iface()
+            if iface is not None:
+                text = _atspi().Text.get_text(iface, 0, -1)
+            found.append((role, element.get_name(), text))
+        except Exception:
+            continue
+        pending.extend(_children(element))
+    return found
