@@ -15,6 +15,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <string>
+
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #endif
@@ -133,7 +135,7 @@ Outcome QtPlatform::startProgram(const QString &program, const QString &argText)
     // Relative paths mean the current directory, never a search of PATH.
     const QString path = QDir::toNativeSeparators(QFileInfo(program).absoluteFilePath());
     QProcess process;
-    process.setWorkingDirectory(QDir::currentPath());
+    process.setWorkingDirectory(QDir::toNativeSeparators(QDir::currentPath()));
 #ifdef Q_OS_WIN
     QString line;
     if (isBatchFile(path)) {
@@ -151,9 +153,14 @@ Outcome QtPlatform::startProgram(const QString &program, const QString &argText)
         process.setProgram(path);
         line = win::commandLine(path, argText);
     }
-    process.setCreateProcessArgumentsModifier([line](QProcess::CreateProcessArguments *a) {
-        a->arguments = line;
-        a->flags |= CREATE_NEW_CONSOLE;
+    // CreateProcess may write into the command line, so it gets a buffer of its own that outlives
+    // the start. A console program gets a console of its own (Qt would give it none), and it must
+    // use that console's handles, not the launcher's missing ones.
+    std::wstring buffer = line.toStdWString();
+    process.setCreateProcessArgumentsModifier([&buffer](QProcess::CreateProcessArguments *a) {
+        a->arguments = buffer.data();
+        a->flags = (a->flags & ~DWORD(CREATE_NO_WINDOW)) | CREATE_NEW_CONSOLE;
+        a->startupInfo->dwFlags &= ~DWORD(STARTF_USESTDHANDLES);
     });
 #else
     StartCommand cmd;
