@@ -23,19 +23,21 @@
 
 namespace tolv {
 
-std::optional<QByteArray> toNarrow(const QString &text)
-{
-    QStringEncoder encoder(QStringConverter::System);
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    return bytes;
-}
-
 QString fromNarrow(const QByteArray &bytes)
 {
     QStringDecoder decoder(QStringConverter::System);
     return decoder.decode(bytes);
+}
+
+std::optional<QByteArray> toNarrow(const QString &text)
+{
+    QStringEncoder encoder(QStringConverter::System);
+    QByteArray bytes = encoder.encode(text);
+    // Some code pages put a look-alike in place of a missing character without an error;
+    // decoding again tells.
+    if (encoder.hasError() || fromNarrow(bytes) != text)
+        return std::nullopt;
+    return bytes;
 }
 
 QString QtPlatform::appFolder() const
@@ -115,7 +117,7 @@ Outcome QtPlatform::writeLines(const QString &path, const QStringList &lines)
 Outcome QtPlatform::setCurrentDir(const QString &path)
 {
     if (!QDir::setCurrent(path))
-        return Outcome::failure(QDir::toNativeSeparators(path));
+        return Outcome::failure(QDir::toNativeSeparators(path) + QLatin1String(": ") + qt_error_string());
     return Outcome::success();
 }
 
@@ -167,8 +169,16 @@ Outcome QtPlatform::startProgram(const QString &program, const QString &argText)
     if (isBatchFile(path)) {
         const QString interpreter =
                 appPath(QString::fromLatin1(BatchInterpreterName));
+        // Checked here: inside a terminal its failure would flash by unread.
+        if (!QFileInfo(interpreter).isExecutable()) {
+            return Outcome::failure(QString::fromUtf8("バッチファイルを実行するプログラムがありません: ")
+                                    + interpreter);
+        }
         const QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
         cmd = posix::batchCommand(interpreter, path, terminal);
+        // Without a terminal nobody can answer PAUSE: it must not wait on the launcher's input.
+        if (terminal.isEmpty())
+            process.setStandardInputFile(QProcess::nullDevice());
     } else {
         cmd = posix::programCommand(path, argText);
     }
