@@ -8,7 +8,6 @@ class TestCommandLines : public QObject
 {
     Q_OBJECT
 private slots:
-    void batchFiles();
     void windowsCommandLine_data();
     void windowsCommandLine();
     void windowsBatch_data();
@@ -16,14 +15,6 @@ private slots:
     void posixProgram();
     void posixBatch();
 };
-
-void TestCommandLines::batchFiles()
-{
-    for (const char *yes : {"C:\\TOLV\\solver.bat", "RUN.BAT", "x.Cmd", "/w/a b.bat"})
-        QVERIFY2(isBatchFile(yes), yes);
-    for (const char *no : {"TOLV_Pre.exe", "x.bat.exe", "bat", "x.batch", ""})
-        QVERIFY2(!isBatchFile(no), no);
-}
 
 void TestCommandLines::windowsCommandLine_data()
 {

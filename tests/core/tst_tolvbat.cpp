@@ -39,7 +39,6 @@ private slots:
     void cannotStart_data();
     void cannotStart();
     void neverAShell();
-    void missingBatchFile();
 
 private:
     // A program that appends its name and its arguments, each in [], as one line to the log.
@@ -178,16 +177,6 @@ void TestTolvbat::neverAShell()
         QVERIFY2(!QFile::exists(m_work + '/' + name), name);
         QVERIFY2(!QFile::exists(m_tmp->filePath(name)), name);
     }
-}
-
-void TestTolvbat::missingBatchFile()
-{
-    const QString bin = qEnvironmentVariable("TOLV_BIN_DIR", QCoreApplication::applicationDirPath() + "/../bin");
-    QProcess p;
-    p.start(bin + "/tolvbat", {m_tmp->filePath("none.bat")});
-    QVERIFY(p.waitForFinished(10000));
-    QVERIFY(p.exitCode() > 0);
-    QCOMPARE(p.readAllStandardError().count('\n'), 1);
 }
 
 QTEST_GUILESS_MAIN(TestTolvbat)
