@@ -8,7 +8,7 @@ scripts/setup.sh
 
 if [[ ${1:-} == --screenshot ]]; then
     shots=${2:-/tmp/tolvstrel-screenshot}
-    python3 tests/e2e/walk.py --demo build/demo --source . --shots "$shots" --steps start_launcher
+    /usr/bin/python3 tests/e2e/walk.py --demo build/demo --source . --shots "$shots" --steps start_launcher
     echo "Saved $shots/main.png"
     exit 0
 fi

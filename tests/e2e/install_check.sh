@@ -4,7 +4,7 @@
 # preprocessor and a solver run through the batch interpreter show that it finds its folder and
 # its helpers. The suite's programs are added to each application folder as a user would.
 set -euo pipefail
-build=$1 source=$2 suite=$3
+build=$1 source=$2 suite=$3 python=${4:-/usr/bin/python3}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/tolv-install-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -24,7 +24,7 @@ check_layout() { # prefix
 }
 
 walk() { # prefix name
-    python3 "$here/walk.py" --demo "$1" --app-subdir lib/tolvstrel --launcher bin/tolvstrel \
+    "$python" "$here/walk.py" --demo "$1" --app-subdir lib/tolvstrel --launcher bin/tolvstrel \
         --source "$source" --shots "$work/shots-$2" \
         --steps start_launcher,preprocessor,solver_by_file_name,end
 }
