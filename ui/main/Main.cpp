@@ -15,6 +15,10 @@ Main::Main(TOLV_Com &com, Platform &platform, QWidget *parent)
 {
     installFontSubstitutes();
     ui->setupUi(this);
+    // The form marks its named separators with a "separator" property, as Qt Designer keeps it.
+    for (QAction *action : findChildren<QAction *>())
+        if (action->property("separator").toBool())
+            action->setSeparator(true);
 
     // The labels size themselves to their text, in whatever face stands in for the designed one.
     ensurePolished();
