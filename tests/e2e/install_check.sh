@@ -43,9 +43,10 @@ echo "== Debian package"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpack.log" 2>&1 \
     || { cat "$work/cpack.log"; fail "cpack"; }
 deb=$(ls "$work"/package/tolvstrel_*.deb)
-dpkg-deb --info "$deb" | grep -q '^ Package: tolvstrel$' || fail "package name"
-dpkg-deb --info "$deb" | grep -q '^ Depends: .*libqt6widgets6' || fail "package dependencies"
-if dpkg-deb --contents "$deb" | grep -q '\.exe$'; then fail "the package holds stand-ins"; fi
+info=$(dpkg-deb --info "$deb")
+grep -q '^ Package: tolvstrel$' <<<"$info" || fail "package name"
+grep -q '^ Depends: .*libqt6widgets6' <<<"$info" || fail "package dependencies"
+if grep -q '\.exe$' <<<"$(dpkg-deb --contents "$deb")"; then fail "the package holds stand-ins"; fi
 dpkg-deb -x "$deb" "$work/root"
 check_layout "$work/root/usr"
 cp "$suite"/*.exe "$work/root/usr/lib/tolvstrel/"
