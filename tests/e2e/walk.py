@@ -25,6 +25,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
 
 MAIN_TITLE = 'TOLV/Strel -Main'
+APP_NAME = 'TOLVStrel'  # also the title that the launcher's popup windows carry
 STEPS = ('start_launcher', 'preprocessor', 'solver_by_file_name', 'postprocessor_linked', 'solver_linked',
          'missing_program', 'end')
 TIME_LIMIT = 240  # seconds for the whole walk; CTest's own limit is above it
@@ -152,7 +153,7 @@ class Walk:
         expect("main window title", self.x.title(self.main), MAIN_TITLE)
         self.shot('main')
         t = self.texts
-        buttons = [name for role, name, _ in self.x.shown('TOLVStrel', MAIN_TITLE) if role == 'push button']
+        buttons = [name for role, name, _ in self.x.shown(APP_NAME, MAIN_TITLE) if role == 'push button']
         for text in (t['ToolPre'], t['ToolSolver'], t['ToolPost'], t['End']):
             if text not in buttons:
                 raise Failure(f"no button {text!r} in the main window: {buttons}")
@@ -160,12 +161,18 @@ class Walk:
     def press(self, name):
         self.x.click(self.main, *self.centres('Main')[name])
 
-    def choose(self, button, position):
+    def choose(self, button, position, shot=None):
         """Opens a tool button's popup with a click and chooses its n-th working item by keys."""
+        before = set(self.x.windows(''))
         self.press(button)
-        time.sleep(0.5)
+        # A popup's title is not searchable by name; it is the new visible window with the app's name.
+        popup = wait_until("the popup menu", lambda: next(
+                (w for w in set(self.x.windows('')) - before if self.x.title(w) == APP_NAME), None))
         self.x.keys(*(['Down'] * position))
-        return self
+        if shot:
+            self.shot(shot)
+        self.x.keys('Return')
+        self.x.wait_gone('popup menu', popup)
 
     def preprocessor(self):
         mark = len(self.log.events())
@@ -196,9 +203,7 @@ class Walk:
     def solver_by_file_name(self):
         base = os.path.join(self.data, 'model01')
         mark = len(self.log.events())
-        self.choose('cmd_Solver', 2)
-        self.shot('solver-popup')
-        self.x.keys('Return')
+        self.choose('cmd_Solver', 2, shot='solver-popup')
         dialog = self.x.wait_window('data-file dialog', '^' + ere_escape('TOLV/Strel - '))
         expect("dialog title", self.x.title(dialog), self.texts['FilenameCaption'])
         centres = self.centres('Filename')
@@ -211,7 +216,7 @@ class Walk:
         self.x.keys('Return')
         self.x.wait_gone('open-file dialog', browse)
         self.shot('data-file-dialog')
-        shown = self.x.shown('TOLVStrel', self.texts['FilenameCaption'])
+        shown = self.x.shown(APP_NAME, self.texts['FilenameCaption'])
         if ('push button', self.texts['ToolSolver'] + self.texts['RunSuffix'], None) not in shown:
             raise Failure(f"no solver Run button in the dialog: {shown}")
         if not any(text == base + '.ana' for _, _, text in shown):
@@ -237,9 +242,7 @@ class Walk:
     def postprocessor_linked(self):
         ind_in = os.path.join(self.data, 'model01.ind.in')
         mark = len(self.log.events())
-        self.choose('cmd_Post', 1)
-        self.shot('post-popup')
-        self.x.keys('Return')
+        self.choose('cmd_Post', 1, shot='post-popup')
         shown = self.log.wait('TOLV_Post.exe', 'shown')
         expect("file the postprocessor read", (shown['path'], shown['read']), (ind_in, True))
         post = self.x.wait_window('postprocessor', r'^TOLV_Post\.exe')
@@ -259,7 +262,6 @@ class Walk:
         before = read_bytes(os.path.join(self.app, 'run.dat'))
         mark = len(self.log.events())
         self.choose('cmd_Solver', 1)
-        self.x.keys('Return')
         done = self.log.wait('STATIC.exe', 'done', timeout=30)
         expect("analysis the solver ran", done['ana'], base + '.ana')
         starts = self.log.starts_since(mark)
@@ -277,12 +279,11 @@ class Walk:
         os.remove(post_path)
         mark = len(self.log.events())
         self.choose('cmd_Post', 1)
-        self.x.keys('Return')
         box = self.x.wait_window('message box', '^TOLV_Strel$')
         self.x.activate(box)
         self.shot('message-missing-program')
         t = self.texts
-        labels = [name for role, name, _ in self.x.shown('TOLVStrel', t['MessageTitle']) if role == 'label']
+        labels = [name for role, name, _ in self.x.shown(APP_NAME, t['MessageTitle']) if role == 'label']
         expect("message", labels, [t['ToolPost'] + t['OpenParen'] + post_path + t['NotFoundTail']])
         self.x.keys('Return')
         self.x.wait_gone('message box', box)

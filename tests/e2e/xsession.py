@@ -204,10 +204,11 @@ class XSession:
 
     def wait_gone(self, what, window, timeout=10):
         wait_until(f"the window {what} to close",
-                   lambda: window not in self.windows('.'), timeout=timeout)
+                   lambda: window not in self.windows(''), timeout=timeout)
 
     def title(self, window):
-        return self.run(['xdotool', 'getwindowname', str(window)]).rstrip('\n')
+        # Empty for a window that has gone meanwhile.
+        return self.run(['xdotool', 'getwindowname', str(window)], check=False).rstrip('\n')
 
     def geometry(self, window):
         out = self.run(['xdotool', 'getwindowgeometry', '--shell', str(window)])
