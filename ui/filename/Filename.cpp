@@ -25,7 +25,11 @@ Filename::Filename(TOLV_Com &com, Platform &platform)
     ui->opt_Solver->setId(ui->opt_Solver_0, 0);
     ui->opt_Solver->setId(ui->opt_Solver_1, 1);
     ui->opt_Solver->setId(ui->opt_Solver_2, 2);
+    // The label sizes itself to its text. It grows upwards from its designed bottom edge, so that a
+    // font with a taller line than the designed one never covers the file-name field below it.
+    const int labelBottom = ui->Label1->geometry().bottom();
     ui->Label1->adjustSize();
+    ui->Label1->move(ui->Label1->x(), labelBottom + 1 - ui->Label1->height());
 
     connect(ui->cmd_OK, &QPushButton::clicked, this, &Filename::cmd_OK_Click);
     connect(ui->cmd_Ref, &QPushButton::clicked, this, &Filename::cmd_Ref_Click);
