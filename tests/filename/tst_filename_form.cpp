@@ -24,7 +24,6 @@ private slots:
     void fileNameFieldLook();
     void label();
     void colours();
-    void solverTypeFrameNeverShows();
     void focusAndTabOrder();
     void fieldCannotBeTypedInto();
 
@@ -165,22 +164,6 @@ void TestFilenameForm::colours()
     QCOMPARE(control<QGroupBox>(d, "frm_Solver")->palette().color(QPalette::Window), green);
 }
 
-void TestFilenameForm::solverTypeFrameNeverShows()
-{
-    for (const qint16 mode : {ModeSolver, ModePost, ModeViewer}) {
-        Filename *d = open(mode);
-        auto *frame = control<QGroupBox>(d, "frm_Solver");
-        QVERIFY(!frame->isVisible());
-        auto *group = d->findChild<QButtonGroup *>("opt_Solver");
-        QVERIFY(group);
-        QVERIFY(!group->checkedButton());
-        QCOMPARE(group->button(0), control<QRadioButton>(d, "opt_Solver_0"));
-        QCOMPARE(group->button(1), control<QRadioButton>(d, "opt_Solver_1"));
-        QCOMPARE(group->button(2), control<QRadioButton>(d, "opt_Solver_2"));
-        discardDialog();
-    }
-}
-
 void TestFilenameForm::focusAndTabOrder()
 {
     Filename *d = open(ModeSolver);
@@ -223,6 +206,12 @@ void TestFilenameForm::runCaptionByMode()
     QFETCH(QString, caption);
     Filename *d = open(qint16(mode));
     QCOMPARE(control<QPushButton>(d, "cmd_Run")->text(), caption);
+    // The solver-type frame never shows and none of its options is chosen.
+    QVERIFY(!control<QGroupBox>(d, "frm_Solver")->isVisible());
+    auto *group = d->findChild<QButtonGroup *>("opt_Solver");
+    QVERIFY(group);
+    QVERIFY(!group->checkedButton());
+    QCOMPARE(group->button(2), control<QRadioButton>(d, "opt_Solver_2"));
     QVERIFY(d->isVisible());
     QVERIFY(!d->parentWidget());
     QVERIFY(!d->isModal());
