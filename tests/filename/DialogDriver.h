@@ -5,9 +5,12 @@
 #include "ui/filename/Filename.h"
 
 #include <QCoreApplication>
+#include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace tolv::test {
 
@@ -43,6 +46,37 @@ inline void pressRun(Filename *dialog)
 inline QString fileNameField(Filename *dialog)
 {
     return control<QLineEdit>(dialog, "txt_filename")->text();
+}
+
+// Presses a button of the main window and chooses `item` in the popup that it opens, with the mouse.
+// Whatever happens, the popup is closed, so the button's handler always returns. False when no
+// popup opened or it had no such item.
+inline bool chooseFromPopup(QWidget *mainWindow, const char *buttonName, const char *item)
+{
+    bool chosen = false;
+    int tries = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu) {
+            if (++tries > 400)
+                timer.stop();
+            return;
+        }
+        timer.stop();
+        for (QAction *action : menu->actions()) {
+            if (action->objectName() == QLatin1String(item)) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                chosen = true;
+                break;
+            }
+        }
+        if (menu->isVisible())
+            menu->close();
+    });
+    timer.start(5);
+    QTest::mouseClick(control<QPushButton>(mainWindow, buttonName), Qt::LeftButton);
+    return chosen;
 }
 
 // Closes the dialog when it is open and lets Qt delete it, so that the next test starts afresh.

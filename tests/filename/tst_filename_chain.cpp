@@ -1,10 +1,12 @@
 // The whole chain with real processes: a preprocessor stand-in writes the analysis files, the dialog
-// starts the solver through solver.bat and the batch interpreter, then the postprocessor.
+// starts the solver through solver.bat and the batch interpreter, then the main window's linked starts
+// run the postprocessor and the analysis-type batch file.
 // Only the message boxes and the open-file dialog are scripted; files, folders and processes are real.
 #include "DialogDriver.h"
 
 #include "core/Texts.h"
 #include "platform/QtPlatform.h"
+#include "ui/main/Main.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,7 +145,7 @@ void TestFilenameChain::init()
                               "\"$a\"; done; printf '\\n'; } >> '" + log + "'\n";
     const QByteArray data = QFile::encodeName(m_data);
     writeScript(path("TOLV_Pre.exe"), record + "printf 'analysis\\r\\n' > '" + data + "/beam.ana'\n"
-                                              "printf 'STATIC.exe,1\\r\\n' > '" + data + "/beam.bat'\n");
+                                              "printf 'STATIC.exe\\r\\nPAUSE\\r\\n' > '" + data + "/beam.bat'\n");
     writeScript(path("STATIC.exe"), record);
     writeScript(path("TOLV_Post.exe"), record);
 
@@ -171,13 +173,17 @@ QStringList TestFilenameChain::starts() const
 void TestFilenameChain::preprocessorSolverPostprocessor()
 {
     const QString root = QDir::currentPath();
-    TOLV_Com::Exec_Program(*m_p, 1, PreProgram, text::ToolPre, QString());
+    Main main(m_com, *m_p);
+    main.show();
+
+    QTest::mouseClick(control<QPushButton>(&main, "cmd_Pre"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_data + "/beam.bat"), 10000);
     QCOMPARE(starts().value(0), path("TOLV_Pre.exe") + "|" + root);
 
     // Solver by file name.
+    QVERIFY(chooseFromPopup(&main, "cmd_Solver", "mnu_filename"));
     m_p->answers.push_back(m_data + "/beam.ana");
-    Filename *d = openDialog(m_com, *m_p, ModeSolver);
+    Filename *d = Filename::instance();
     QTest::mouseClick(control<QPushButton>(d, "cmd_Ref"), Qt::LeftButton);
     pressRun(d);
     QVERIFY(m_p->messages.isEmpty());
@@ -190,16 +196,16 @@ void TestFilenameChain::preprocessorSolverPostprocessor()
     QTRY_COMPARE_WITH_TIMEOUT(starts().size(), 2, 10000);
     QCOMPARE(starts().at(1), "./STATIC.exe|" + m_app);
 
-    // Postprocessor by file name, from the same dialog now in postprocessor mode.
-    m_p->answers.push_back(m_data + "/beam.ind.in");
-    openDialog(m_com, *m_p, ModePost);
-    QTest::mouseClick(control<QPushButton>(d, "cmd_Ref"), Qt::LeftButton);
-    pressRun(d);
-    QVERIFY(m_p->messages.isEmpty());
+    // Linked postprocessor start with the new record.
+    QVERIFY(chooseFromPopup(&main, "cmd_Post", "mnu_run_post"));
     QTRY_COMPARE_WITH_TIMEOUT(starts().size(), 3, 10000);
     QCOMPARE(starts().at(2), path("TOLV_Post.exe") + "|" + m_app + "|" + m_data + "/beam.ind.in");
-    QCOMPARE(readBytes(path("run.dat")), base + ".dat\r\n" + base + ".ana\r\n" + base + ".out\r\n"
-                                                 + base + ".fem\r\n" + base + ".ind.in\r\n");
+
+    // Linked solver start: the analysis-type batch file of the record.
+    QVERIFY(chooseFromPopup(&main, "cmd_Solver", "mnu_exec_solver"));
+    QTRY_COMPARE_WITH_TIMEOUT(starts().size(), 4, 10000);
+    QCOMPARE(starts().at(3), "./STATIC.exe|" + m_app);
+    QVERIFY(m_p->messages.isEmpty());
 }
 
 void TestFilenameChain::unwritableFilesAreReported_data()
