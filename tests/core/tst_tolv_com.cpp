@@ -192,11 +192,12 @@ void TestTolvCom::execProgram_data()
     const QString pre = "プリプロセッサ";
     const QString post = "ポストプロセッサ";
     const QString solver = "ソルバー・静解析実行";
-    QTest::newRow("in app folder, windows") << "C:\\TOLV" << 1 << "TOLV_Pre.exe" << pre << "" << "C:\\TOLV\\TOLV_Pre.exe"
-                                            << "" << "C:\\TOLV\\TOLV_Pre.exe|";
+    QTest::newRow("in app folder, windows")
+            << "C:\\TOLV" << 1 << "TOLV_Pre.exe" << pre << "" << "C:\\TOLV\\TOLV_Pre.exe" << ""
+            << "C:\\TOLV\\TOLV_Pre.exe|";
     QTest::newRow("app folder with blanks: one whole path")
-            << "C:\\Program Files\\TOLV" << 1 << "TOLV_Post.exe" << post << "" << "C:\\Program Files\\TOLV\\TOLV_Post.exe" << ""
-            << "C:\\Program Files\\TOLV\\TOLV_Post.exe|";
+            << "C:\\Program Files\\TOLV" << 1 << "TOLV_Post.exe" << post << ""
+            << "C:\\Program Files\\TOLV\\TOLV_Post.exe" << "" << "C:\\Program Files\\TOLV\\TOLV_Post.exe|";
     QTest::newRow("2: bare name used unchanged")
             << "C:\\TOLV" << 2 << "solver.bat" << solver << "" << "solver.bat" << "" << "solver.bat|";
     QTest::newRow("0: a file in the app folder does not count")
@@ -216,7 +217,8 @@ void TestTolvCom::execProgram_data()
             << "C:\\TOLV" << 1 << "TOLV_Post.exe" << post << "  C:\\my  data\\x.ind.in  " << "C:\\TOLV\\TOLV_Post.exe"
             << "" << "C:\\TOLV\\TOLV_Post.exe|C:\\my  data\\x.ind.in";
     QTest::newRow("start refused, windows")
-            << "C:\\TOLV" << 0 << "C:\\TOLV\\solver.bat" << solver << "" << "C:\\TOLV\\solver.bat" << "Access is denied."
+            << "C:\\TOLV" << 0 << "C:\\TOLV\\solver.bat" << solver << "" << "C:\\TOLV\\solver.bat"
+            << "Access is denied."
             << "ソルバー・静解析実行（C:\\TOLV\\solver.bat）を起動できません。\r\nAccess is denied.";
 }
 
