@@ -51,6 +51,7 @@ class Scratch
 public:
     Scratch() : m_root(QDir(m_tmp.path()).canonicalPath()) {}
     bool isValid() const { return m_tmp.isValid(); }
+    QString root() const { return m_root; }
     QString path(const QString &name) const { return m_root + u'/' + name; }
     QString log() const { return path(QStringLiteral("starts.log")); }
 
