@@ -5,6 +5,8 @@
 
 using tolv::TOLV_Com;
 using tolv::test::FakePlatform;
+using tolv::test::Message;
+using tolv::test::Start;
 
 class TestTolvCom : public QObject
 {
@@ -40,8 +42,7 @@ Q_DECLARE_METATYPE(RunDat)
 
 void TestTolvCom::readRunDat_data()
 {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("sep");
+    QTest::addColumn<bool>("windows");
     QTest::addColumn<RunDat>("state");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("before");
@@ -53,43 +54,35 @@ void TestTolvCom::readRunDat_data()
     const QStringList fiveRead{"C:\\w\\a.dat", "C:\\w\\a.ana", "C:\\w\\a.out", "C:\\w\\a.fem",
                                "C:\\w\\a.ind.in"};
 
-    QTest::newRow("five lines, windows folder")
-            << "C:\\TOLV" << "\\" << RunDat::Present << five << Earlier << 1 << fiveRead;
-    QTest::newRow("LF and CR line ends")
-            << "/opt/tolv" << "/" << RunDat::Present << "d\na\rout\r\nf\ni" << Earlier << 1
+    QTest::newRow("five lines, windows folder") << true << RunDat::Present << five << Earlier << 1 << fiveRead;
+    QTest::newRow("LF and CR line ends, posix folder")
+            << false << RunDat::Present << "d\na\rout\r\nf\ni" << Earlier << 1
             << QStringList{"d", "a", "out", "f", "i"};
-    QTest::newRow("missing: nothing changes")
-            << "C:\\TOLV" << "\\" << RunDat::Missing << QString() << Earlier << -9 << Earlier;
+    QTest::newRow("missing: nothing changes") << true << RunDat::Missing << QString() << Earlier << -9 << Earlier;
     QTest::newRow("three lines: last two kept")
-            << "C:\\TOLV" << "\\" << RunDat::Present << "n.dat\r\nn.ana\r\nn.out\r\n" << blankBefore << 1
+            << true << RunDat::Present << "n.dat\r\nn.ana\r\nn.out\r\n" << blankBefore << 1
             << QStringList{"n.dat", "n.ana", "n.out", "old.fem", "old.ind.in"};
-    QTest::newRow("empty file, earlier record")
-            << "C:\\TOLV" << "\\" << RunDat::Present << "" << Earlier << 1 << Earlier;
-    QTest::newRow("empty file, earlier blank")
-            << "C:\\TOLV" << "\\" << RunDat::Present << "" << blankBefore << 0 << blankBefore;
+    QTest::newRow("empty file, earlier record") << true << RunDat::Present << "" << Earlier << 1 << Earlier;
+    QTest::newRow("empty file, earlier blank") << true << RunDat::Present << "" << blankBefore << 0 << blankBefore;
     QTest::newRow("first line spaces only: the rest is read, nothing trimmed")
-            << "C:\\TOLV" << "\\" << RunDat::Present << "   \r\nb\r\nc\r\nd\r\ne\r\n" << Earlier << 0
+            << true << RunDat::Present << "   \r\nb\r\nc\r\nd\r\ne\r\n" << Earlier << 0
             << QStringList{"   ", "b", "c", "d", "e"};
     QTest::newRow("comma in an unquoted path shifts the fields")
-            << "C:\\TOLV" << "\\" << RunDat::Present
-            << "C:\\a,b\\x.dat\r\nx.ana\r\nx.out\r\nx.fem\r\nx.ind.in\r\n" << Earlier << 1
-            << QStringList{"C:\\a", "b\\x.dat", "x.ana", "x.out", "x.fem"};
+            << true << RunDat::Present << "C:\\a,b\\x.dat\r\nx.ana\r\nx.out\r\nx.fem\r\nx.ind.in\r\n" << Earlier
+            << 1 << QStringList{"C:\\a", "b\\x.dat", "x.ana", "x.out", "x.fem"};
     QTest::newRow("quoted fields keep comma and blanks")
-            << "C:\\TOLV" << "\\" << RunDat::Present
-            << "\"C:\\a,b\\x.dat\"\r\n\" x.ana \"\r\nx.out\r\nx.fem\r\nx.ind.in\r\n" << Earlier << 1
-            << QStringList{"C:\\a,b\\x.dat", " x.ana ", "x.out", "x.fem", "x.ind.in"};
-    QTest::newRow("cannot open, earlier record")
-            << "C:\\TOLV" << "\\" << RunDat::CannotOpen << five << Earlier << 1 << Earlier;
+            << true << RunDat::Present << "\"C:\\a,b\\x.dat\"\r\n\" x.ana \"\r\nx.out\r\nx.fem\r\nx.ind.in\r\n"
+            << Earlier << 1 << QStringList{"C:\\a,b\\x.dat", " x.ana ", "x.out", "x.fem", "x.ind.in"};
+    QTest::newRow("cannot open, earlier record") << true << RunDat::CannotOpen << five << Earlier << 1 << Earlier;
     QTest::newRow("cannot open, earlier blank")
-            << "C:\\TOLV" << "\\" << RunDat::CannotOpen << five << blankBefore << 0 << blankBefore;
+            << true << RunDat::CannotOpen << five << blankBefore << 0 << blankBefore;
     QTest::newRow("existence test fails: read anyway")
-            << "C:\\TOLV" << "\\" << RunDat::ExistsError << five << blankBefore << 1 << fiveRead;
+            << true << RunDat::ExistsError << five << blankBefore << 1 << fiveRead;
 }
 
 void TestTolvCom::readRunDat()
 {
-    QFETCH(QString, folder);
-    QFETCH(QString, sep);
+    QFETCH(bool, windows);
     QFETCH(RunDat, state);
     QFETCH(QString, text);
     QFETCH(QStringList, before);
@@ -97,9 +90,9 @@ void TestTolvCom::readRunDat()
     QFETCH(QStringList, after);
 
     FakePlatform p;
-    p.folder = folder;
-    p.sep = sep.at(0);
-    const QString path = folder + sep + "run.dat";
+    if (windows)
+        p.useBackslashes();
+    const QString path = windows ? "C:\\TOLV\\run.dat" : "/app/run.dat";
     if (state != RunDat::Missing)
         p.files[path] = text;
     if (state == RunDat::CannotOpen)
@@ -147,8 +140,7 @@ void TestTolvCom::writeRunDat()
     QFETCH(QString, written);
 
     FakePlatform p;
-    p.folder = "C:\\TOLV";
-    p.sep = u'\\';
+    p.useBackslashes();
     const QString path = "C:\\TOLV\\run.dat";
     p.files[path] = "old\r\n";
 
@@ -188,58 +180,52 @@ void TestTolvCom::writeFailureKeepsOldRecord()
 
 void TestTolvCom::execProgram_data()
 {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("sep");
+    QTest::addColumn<QString>("folder"); // backslashes between folders when it holds one
     QTest::addColumn<int>("inAppFolder");
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("tool");
     QTest::addColumn<QString>("argText");
-    QTest::addColumn<QString>("file");       // the one file that exists
-    QTest::addColumn<QString>("failure");    // "exists": the existence test fails; else the start's reason
-    QTest::addColumn<QString>("started");    // path started, null: none
-    QTest::addColumn<QString>("startedArg");
-    QTest::addColumn<QString>("message");    // null: none
+    QTest::addColumn<QString>("file");     // the one file that exists
+    QTest::addColumn<QString>("failure");  // "exists": the existence test fails; else the start's reason
+    QTest::addColumn<QString>("started");  // "program|argument text", or the message's text
 
-    const QString none;
+    const QString pre = "プリプロセッサ";
+    const QString post = "ポストプロセッサ";
+    const QString solver = "ソルバー・静解析実行";
     QTest::newRow("in app folder, windows")
-            << "C:\\TOLV" << "\\" << 1 << "TOLV_Pre.exe" << "プリプロセッサ" << "" << "C:\\TOLV\\TOLV_Pre.exe"
-            << "" << "C:\\TOLV\\TOLV_Pre.exe" << "" << none;
+            << "C:\\TOLV" << 1 << "TOLV_Pre.exe" << pre << "" << "C:\\TOLV\\TOLV_Pre.exe" << ""
+            << "C:\\TOLV\\TOLV_Pre.exe|";
     QTest::newRow("app folder with blanks: one whole path")
-            << "C:\\Program Files\\TOLV" << "\\" << 1 << "TOLV_Post.exe" << "ポストプロセッサ" << ""
-            << "C:\\Program Files\\TOLV\\TOLV_Post.exe" << "" << "C:\\Program Files\\TOLV\\TOLV_Post.exe"
-            << "" << none;
+            << "C:\\Program Files\\TOLV" << 1 << "TOLV_Post.exe" << post << ""
+            << "C:\\Program Files\\TOLV\\TOLV_Post.exe" << "" << "C:\\Program Files\\TOLV\\TOLV_Post.exe|";
     QTest::newRow("2: bare name used unchanged")
-            << "C:\\TOLV" << "\\" << 2 << "solver.bat" << "ソルバー・静解析実行" << "" << "solver.bat"
-            << "" << "solver.bat" << "" << none;
+            << "C:\\TOLV" << 2 << "solver.bat" << solver << "" << "solver.bat" << "" << "solver.bat|";
     QTest::newRow("0: a file in the app folder does not count")
-            << "C:\\TOLV" << "\\" << 0 << "solver.bat" << "ソルバー・静解析実行" << "" << "C:\\TOLV\\solver.bat"
-            << "" << none << ""
+            << "C:\\TOLV" << 0 << "solver.bat" << solver << "" << "C:\\TOLV\\solver.bat" << ""
             << "ソルバー・静解析実行（solver.bat）が見つかりません。";
     QTest::newRow("missing in app folder, windows")
-            << "C:\\TOLV" << "\\" << 1 << "TOLV_Pre.exe" << "プリプロセッサ" << "  a  " << "" << "" << none << ""
+            << "C:\\TOLV" << 1 << "TOLV_Pre.exe" << pre << "  a  " << "" << ""
             << "プリプロセッサ（C:\\TOLV\\TOLV_Pre.exe）が見つかりません。";
-    QTest::newRow("missing in app folder, posix")
-            << "/opt/tolv" << "/" << 1 << "TOLV_Post.exe" << "ポストプロセッサ" << "x.ind.in" << "" << ""
-            << none << "" << "ポストプロセッサ（/opt/tolv/TOLV_Post.exe）が見つかりません。";
+    QTest::newRow("missing in app folder, posix") << "/app" << 1 << "TOLV_Post.exe" << post << "x.ind.in" << ""
+                                                  << "" << "ポストプロセッサ（/app/TOLV_Post.exe）が見つかりません。";
     QTest::newRow("existence test fails: counts as missing")
-            << "C:\\TOLV" << "\\" << 0 << "C:\\w\\a.bat" << "ソルバー・静解析実行" << "" << "C:\\w\\a.bat"
-            << "exists" << none << "" << "ソルバー・静解析実行（C:\\w\\a.bat）が見つかりません。";
-    QTest::newRow("argument of spaces only: none")
-            << "C:\\TOLV" << "\\" << 1 << "TOLV_Post.exe" << "ポストプロセッサ" << "    "
-            << "C:\\TOLV\\TOLV_Post.exe" << "" << "C:\\TOLV\\TOLV_Post.exe" << "" << none;
+            << "C:\\TOLV" << 0 << "C:\\w\\a.bat" << solver << "" << "C:\\w\\a.bat" << "exists"
+            << "ソルバー・静解析実行（C:\\w\\a.bat）が見つかりません。";
+    QTest::newRow("argument of spaces only: none") << "C:\\TOLV" << 1 << "TOLV_Post.exe" << post << "    "
+                                                   << "C:\\TOLV\\TOLV_Post.exe" << "" << "C:\\TOLV\\TOLV_Post.exe|";
     QTest::newRow("argument trimmed, inner blanks kept")
-            << "C:\\TOLV" << "\\" << 1 << "TOLV_Post.exe" << "ポストプロセッサ" << "  C:\\my  data\\x.ind.in  "
-            << "C:\\TOLV\\TOLV_Post.exe" << "" << "C:\\TOLV\\TOLV_Post.exe" << "C:\\my  data\\x.ind.in" << none;
+            << "C:\\TOLV" << 1 << "TOLV_Post.exe" << post << "  C:\\my  data\\x.ind.in  " << "C:\\TOLV\\TOLV_Post.exe"
+            << "" << "C:\\TOLV\\TOLV_Post.exe|C:\\my  data\\x.ind.in";
     QTest::newRow("start refused, windows")
-            << "C:\\TOLV" << "\\" << 0 << "C:\\TOLV\\solver.bat" << "ソルバー・静解析実行" << ""
-            << "C:\\TOLV\\solver.bat" << "Access is denied." << none << ""
+            << "C:\\TOLV" << 0 << "C:\\TOLV\\solver.bat" << solver << "" << "C:\\TOLV\\solver.bat"
+            << "Access is denied."
             << "ソルバー・静解析実行（C:\\TOLV\\solver.bat）を起動できません。\r\nAccess is denied.";
 }
 
+// Either the one start or the one message, titled TOLV_Strel.
 void TestTolvCom::execProgram()
 {
     QFETCH(QString, folder);
-    QFETCH(QString, sep);
     QFETCH(int, inAppFolder);
     QFETCH(QString, program);
     QFETCH(QString, tool);
@@ -247,12 +233,10 @@ void TestTolvCom::execProgram()
     QFETCH(QString, file);
     QFETCH(QString, failure);
     QFETCH(QString, started);
-    QFETCH(QString, startedArg);
-    QFETCH(QString, message);
 
     FakePlatform p;
     p.folder = folder;
-    p.sep = sep.at(0);
+    p.sep = folder.contains(u'\\') ? u'\\' : u'/';
     if (!file.isEmpty())
         p.files[file] = QString();
     if (failure == "exists")
@@ -262,20 +246,14 @@ void TestTolvCom::execProgram()
 
     TOLV_Com::Exec_Program(p, qint16(inAppFolder), program, tool, argText);
 
-    if (started.isNull()) {
-        QVERIFY(p.starts.isEmpty());
-    } else {
-        QCOMPARE(p.starts.size(), 1);
-        QCOMPARE(p.starts.at(0).program, started);
-        QCOMPARE(p.starts.at(0).argText, startedArg);
-    }
-    if (message.isNull()) {
-        QVERIFY(p.messages.isEmpty());
-    } else {
-        QCOMPARE(p.messages.size(), 1);
-        QCOMPARE(p.messages.at(0).title, QString("TOLV_Strel"));
-        QCOMPARE(p.messages.at(0).text, message);
-    }
+    QList<Start> starts;
+    QList<Message> messages;
+    if (started.contains(u'|'))
+        starts << Start{started.section(u'|', 0, 0), started.section(u'|', 1), p.cwd};
+    else
+        messages << Message{"TOLV_Strel", started};
+    QCOMPARE(p.starts, starts);
+    QCOMPARE(p.messages, messages);
 }
 
 QTEST_APPLESS_MAIN(TestTolvCom)

@@ -1,12 +1,11 @@
 // The batch interpreter that runs the suite's .bat files on Linux, run as the launcher runs it.
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
+#include "support/Scratch.h"
+
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <cerrno>
+
+using namespace tolv::test;
 
 namespace {
 
@@ -16,15 +15,6 @@ struct Run
     QByteArray out;
     QByteArray err;
 };
-
-bool writeFile(const QString &path, const QByteArray &bytes, bool executable)
-{
-    QFile f(path);
-    QFile::Permissions perms = QFile::ReadOwner | QFile::WriteOwner;
-    if (executable)
-        perms |= QFile::ExeOwner;
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.setPermissions(perms);
-}
 
 } // namespace
 
@@ -41,48 +31,40 @@ private slots:
     void neverAShell();
 
 private:
-    // A program that appends its name and its arguments, each in [], as one line to the log.
-    void addRecorder(const QString &path);
     // Runs the batch text in the work folder, PATH holding only the "path" folder; input is no terminal.
     Run run(const QByteArray &batch);
-    QString log() const;
+    // The start log, the work folder's path shortened to "work".
+    QStringList starts() const { return m_tmp->starts().replaceInStrings(m_work, "work"); }
+    // The start line of the recorder that the batch found in the work folder.
+    static QString rec(const QStringList &args = {}) { return startLine("./rec.exe", "work", args); }
 
-    std::unique_ptr<QTemporaryDir> m_tmp;
+    std::unique_ptr<Scratch> m_tmp;
     QString m_work;
     QString m_pathDir;
 };
 
 void TestTolvbat::init()
 {
-    m_tmp = std::make_unique<QTemporaryDir>();
+    m_tmp = std::make_unique<Scratch>();
     QVERIFY(m_tmp->isValid());
-    m_work = m_tmp->filePath("work dir");
-    m_pathDir = m_tmp->filePath("path");
+    m_work = m_tmp->path("work dir");
+    m_pathDir = m_tmp->path("path");
     QVERIFY(QDir().mkpath(m_work));
     QVERIFY(QDir().mkpath(m_pathDir));
-    addRecorder(m_work + "/rec.exe");
-}
-
-void TestTolvbat::addRecorder(const QString &path)
-{
-    const QByteArray script = "#!/bin/sh\n"
-                              "{ printf '%s' \"${0##*/}\"; for a in \"$@\"; do printf ' [%s]' \"$a\"; done; echo; } >> '"
-            + QFile::encodeName(m_tmp->filePath("log")) + "'\n";
-    QVERIFY(writeFile(path, script, true));
+    QVERIFY(m_tmp->addRecorder(m_work + "/rec.exe"));
 }
 
 Run TestTolvbat::run(const QByteArray &batch)
 {
-    const QString batchPath = m_tmp->filePath("run me.bat");
-    if (!writeFile(batchPath, batch, false))
+    const QString batchPath = m_tmp->path("run me.bat");
+    if (!writeFile(batchPath, batch))
         return {};
-    const QString bin = qEnvironmentVariable("TOLV_BIN_DIR", QCoreApplication::applicationDirPath() + "/../bin");
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PATH", m_pathDir);
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(m_work);
-    p.start(bin + "/tolvbat", {batchPath});
+    p.start(binDir() + "/tolvbat", {batchPath});
     p.closeWriteChannel();
     if (!p.waitForFinished(10000)) {
         p.kill();
@@ -93,50 +75,41 @@ Run TestTolvbat::run(const QByteArray &batch)
             p.readAllStandardError()};
 }
 
-QString TestTolvbat::log() const
-{
-    QFile f(m_tmp->filePath("log"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 void TestTolvbat::skipsAndGroups_data()
 {
     QTest::addColumn<QByteArray>("batch");
-    QTest::addColumn<QString>("log");
+    QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("remarks, echo off, blank lines, @ and PAUSE, CR LF")
             << QByteArray("@echo off\r\nREM the solver\r\nrem\tanother remark\r\n   \r\n\r\n@REM quiet remark\r\n"
                           "@rec.exe one\r\nPAUSE\r\n  pause  \r\nrec.exe two\r\n")
-            << "rec.exe [one]\nrec.exe [two]\n";
+            << QStringList{rec({"one"}), rec({"two"})};
     QTest::newRow("quotes group, LF line ends, no line end at the end")
             << QByteArray("ECHO OFF\nrec.exe \"two words\" \"\" x\"y z\"w \"a\"\"b\"\n\trec.exe  tab\tand  blanks")
-            << "rec.exe [two words] [] [xy zw] [ab]\nrec.exe [tab] [and] [blanks]\n";
+            << QStringList{rec({"two words", "", "xy zw", "ab"}), rec({"tab", "and", "blanks"})};
 }
 
 void TestTolvbat::skipsAndGroups()
 {
     QFETCH(QByteArray, batch);
-    QFETCH(QString, log);
+    QFETCH(QStringList, expected);
     const Run r = run(batch);
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err, QByteArray());
     QCOMPARE(r.out, QByteArray()); // no PAUSE prompt without a terminal
-    QCOMPARE(this->log(), log);
+    QCOMPARE(starts(), expected);
 }
 
 void TestTolvbat::currentFolderBeforePath()
 {
-    addRecorder(m_pathDir + "/rec.exe");   // also on PATH: the current folder's one wins
-    addRecorder(m_pathDir + "/onpath.exe");
-    QVERIFY(writeFile(m_work + "/onpath.exe", "#!/bin/sh\n", false)); // not executable: PATH's one runs
-    const Run r = run("rec.exe\r\nonpath.exe\r\n");
+    QVERIFY(m_tmp->addRecorder(m_pathDir + "/rec.exe")); // also on PATH: the current folder's one wins
+    QVERIFY(m_tmp->addRecorder(m_pathDir + "/onpath.exe"));
+    QVERIFY(writeFile(m_work + "/onpath.exe", "#!/bin/sh\n")); // not executable: PATH's one runs
+    QVERIFY(m_tmp->addRecorder(m_pathDir + "/pathonly.exe"));
+    const Run r = run("rec.exe\r\nonpath.exe\r\npathonly.exe\r\n");
     QCOMPARE(r.exitCode, 0);
-    QCOMPARE(log(), QString("rec.exe\nonpath.exe\n"));
-
-    QFile::remove(m_tmp->filePath("log"));
-    QVERIFY(QFile::remove(m_work + "/rec.exe"));
-    QCOMPARE(run("rec.exe\r\n").exitCode, 0);
-    QCOMPARE(log(), QString("rec.exe\n"));
+    QCOMPARE(starts(), (QStringList{rec(), startLine(m_pathDir + "/onpath.exe", "work"),
+                                  startLine(m_pathDir + "/pathonly.exe", "work")}));
 }
 
 void TestTolvbat::cannotStart_data()
@@ -155,7 +128,7 @@ void TestTolvbat::cannotStart()
 {
     QFETCH(QByteArray, command);
     QFETCH(QString, reason);
-    QVERIFY(writeFile(m_work + "/plain.exe", "#!/bin/sh\n", false));
+    QVERIFY(writeFile(m_work + "/plain.exe", "#!/bin/sh\n"));
     QVERIFY(writeFile(m_work + "/noformat.exe", "\x7f" "ELF junk", true));
 
     const Run r = run("rec.exe before\r\n" + command + "\r\nrec.exe after\r\n");
@@ -163,7 +136,7 @@ void TestTolvbat::cannotStart()
     QCOMPARE(r.err.count('\n'), 1);
     QVERIFY(r.err.endsWith('\n'));
     QVERIFY2(QString::fromUtf8(r.err).contains(reason), r.err);
-    QCOMPARE(log(), QString("rec.exe [before]\n"));
+    QCOMPARE(starts(), QStringList{rec({"before"})});
 }
 
 // Shell syntax is only text: nothing but the named program ever runs.
@@ -172,10 +145,11 @@ void TestTolvbat::neverAShell()
     const Run r = run("rec.exe a;touch made | x > out `touch made2` $(touch made3) &\r\n"
                       "rec.exe; touch made4\r\n");
     QVERIFY(r.exitCode > 0);
-    QCOMPARE(log(), QString("rec.exe [a;touch] [made] [|] [x] [>] [out] [`touch] [made2`] [$(touch] [made3)] [&]\n"));
+    QCOMPARE(starts(), QStringList{rec({"a;touch", "made", "|", "x", ">", "out", "`touch", "made2`",
+                                                "$(touch", "made3)", "&"})});
     for (const char *name : {"made", "out", "made2", "made3)", "made3", "made4"}) {
         QVERIFY2(!QFile::exists(m_work + '/' + name), name);
-        QVERIFY2(!QFile::exists(m_tmp->filePath(name)), name);
+        QVERIFY2(!QFile::exists(m_tmp->path(name)), name);
     }
 }
 

@@ -2,18 +2,11 @@
 // starts the solver through solver.bat and the batch interpreter, then the main window's linked starts
 // run the postprocessor and the analysis-type batch file.
 // Only the message boxes and the open-file dialog are scripted; files, folders and processes are real.
-#include "DialogDriver.h"
-
-#include "core/Texts.h"
-#include "platform/QtPlatform.h"
+#include "support/Scratch.h"
+#include "support/WindowDriver.h"
 #include "ui/main/Main.h"
 
-#include <QDir>
-#include <QFile>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-
-#include <deque>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -23,66 +16,6 @@
 using namespace tolv;
 using namespace tolv::test;
 
-namespace {
-
-class ScriptedDialog : public OpenFileDialog
-{
-public:
-    explicit ScriptedDialog(std::deque<QString> &answers) : m_answers(answers) {}
-    void setCancelError(bool) override {}
-    void setTitle(const QString &) override {}
-    void setFilter(const QString &) override {}
-    void setFlags(int) override {}
-    std::optional<QString> showOpen() override
-    {
-        if (m_answers.empty())
-            return std::nullopt;
-        const QString answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
-    }
-
-private:
-    std::deque<QString> &m_answers;
-};
-
-// The real platform with a throw-away application folder.
-class TempAppPlatform : public QtPlatform
-{
-public:
-    QString folder;
-    std::deque<QString> answers;
-    QList<Message> messages;
-
-    QString appFolder() const override { return folder; }
-    QString appTitle() const override { return QStringLiteral("TOLVStrel"); }
-    void critical(const QString &title, const QString &text) override
-    {
-        messages << Message{title, text};
-    }
-    std::unique_ptr<OpenFileDialog> newOpenFileDialog() override
-    {
-        return std::make_unique<ScriptedDialog>(answers);
-    }
-};
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeScript(const QString &path, const QByteArray &body)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\n" + body);
-    f.close();
-    QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
-
-} // namespace
-
 class TestFilenameChain : public QObject
 {
     Q_OBJECT
@@ -91,22 +24,18 @@ private slots:
     void init();
     void cleanup();
     void preprocessorSolverPostprocessor();
-    void unwritableFilesAreReported_data();
-    void unwritableFilesAreReported();
-    void unencodableNameKeepsTheRecord();
+    void failedWrites_data();
+    void failedWrites();
 
 private:
-    // Lines of the start log: program|current directory|arguments...
-    QStringList starts() const;
     QString path(const QString &name) const { return m_app + u'/' + name; }
 
     QTemporaryDir m_noTools;
     QString m_startDir;
-    std::unique_ptr<QTemporaryDir> m_root;
+    std::unique_ptr<Scratch> m_tmp;
     QString m_app;
     QString m_data;
-    QString m_log;
-    std::unique_ptr<TempAppPlatform> m_p;
+    std::unique_ptr<RecordingQtPlatform> m_p;
     TOLV_Com m_com;
 };
 
@@ -129,27 +58,22 @@ void TestFilenameChain::initTestCase()
 
 void TestFilenameChain::init()
 {
-    m_root = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_root->isValid());
-    const QString root = QDir(m_root->path()).canonicalPath();
-    m_app = root + "/app";
-    m_data = root + "/data";
-    m_log = root + "/starts.log";
+    m_tmp = std::make_unique<Scratch>();
+    QVERIFY(m_tmp->isValid());
+    m_app = m_tmp->path("app");
+    m_data = m_tmp->path("data");
     QVERIFY(QDir().mkpath(m_app));
     QVERIFY(QDir().mkpath(m_data));
-    QVERIFY(QDir::setCurrent(root));
+    QVERIFY(QDir::setCurrent(m_tmp->root()));
 
-    QVERIFY(QFile::copy(qEnvironmentVariable("TOLV_BIN_DIR") + "/tolvbat", path("tolvbat")));
-    const QByteArray log = QFile::encodeName(m_log);
-    const QByteArray record = "{ printf '%s|%s' \"$0\" \"$(pwd -P)\"; for a in \"$@\"; do printf '|%s' "
-                              "\"$a\"; done; printf '\\n'; } >> '" + log + "'\n";
+    QVERIFY(QFile::copy(binDir() + "/tolvbat", path("tolvbat")));
     const QByteArray data = QFile::encodeName(m_data);
-    writeScript(path("TOLV_Pre.exe"), record + "printf 'analysis\\r\\n' > '" + data + "/beam.ana'\n"
-                                              "printf 'STATIC.exe\\r\\nPAUSE\\r\\n' > '" + data + "/beam.bat'\n");
-    writeScript(path("STATIC.exe"), record);
-    writeScript(path("TOLV_Post.exe"), record);
+    QVERIFY(m_tmp->addRecorder(path("TOLV_Pre.exe"), "printf 'analysis\\r\\n' > '" + data + "/beam.ana'\n"
+                                                     "printf 'STATIC.exe\\r\\nPAUSE\\r\\n' > '" + data + "/beam.bat'\n"));
+    QVERIFY(m_tmp->addRecorder(path("STATIC.exe")));
+    QVERIFY(m_tmp->addRecorder(path("TOLV_Post.exe")));
 
-    m_p = std::make_unique<TempAppPlatform>();
+    m_p = std::make_unique<RecordingQtPlatform>();
     m_p->folder = m_app;
     m_com = TOLV_Com();
 }
@@ -159,110 +83,87 @@ void TestFilenameChain::cleanup()
     discardDialog();
     m_p.reset();
     QDir::setCurrent(m_startDir);
-    m_root.reset();
-}
-
-QStringList TestFilenameChain::starts() const
-{
-    QFile f(m_log);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    m_tmp.reset();
 }
 
 void TestFilenameChain::preprocessorSolverPostprocessor()
 {
-    const QString root = QDir::currentPath();
     Main main(m_com, *m_p);
     main.show();
 
     QTest::mouseClick(control<QPushButton>(&main, "cmd_Pre"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_data + "/beam.bat"), 10000);
-    QCOMPARE(starts().value(0), path("TOLV_Pre.exe") + "|" + root);
+    QCOMPARE(m_tmp->waitForStarts(1), QStringList{startLine(path("TOLV_Pre.exe"), m_tmp->root())});
 
-    // Solver by file name.
-    QVERIFY(chooseFromPopup(&main, "cmd_Solver", "mnu_filename"));
-    m_p->answers.push_back(m_data + "/beam.ana");
-    Filename *d = Filename::instance();
-    QTest::mouseClick(control<QPushButton>(d, "cmd_Ref"), Qt::LeftButton);
-    pressRun(d);
-    QVERIFY(m_p->messages.isEmpty());
+    // Solver by file name; tolvbat finds the solver in the application folder, its current directory.
+    QCOMPARE(clickAndPopup(&main, "cmd_Solver", {"mnu_filename"}), "mnu_solver");
+    browse(*m_p, Filename::instance(), m_data + "/beam.ana");
+    pressRun(Filename::instance());
+    QCOMPARE(m_p->messages, QList<Message>{});
     QCOMPARE(readBytes(path("solver.bat")), "STATIC.exe\r\nPAUSE\r\n");
     const QByteArray base = QFile::encodeName(m_data + "/beam");
     QCOMPARE(readBytes(path("run.dat")), base + ".dat\r\n" + base + ".ana\r\n" + base + ".out\r\n"
                                                  + base + ".fem\r\n" + base + ".ind.in\r\n");
     QCOMPARE(QDir::currentPath(), m_app);
-    // tolvbat found the solver in the application folder, its current directory.
-    QTRY_COMPARE_WITH_TIMEOUT(starts().size(), 2, 10000);
-    QCOMPARE(starts().at(1), "./STATIC.exe|" + m_app);
+    QCOMPARE(m_tmp->waitForStarts(2).value(1), startLine("./STATIC.exe", m_app));
 
     // Linked postprocessor start with the new record.
-    QVERIFY(chooseFromPopup(&main, "cmd_Post", "mnu_run_post"));
-    QTRY_COMPARE_WITH_TIMEOUT(starts().size(), 3, 10000);
-    QCOMPARE(starts().at(2), path("TOLV_Post.exe") + "|" + m_app + "|" + m_data + "/beam.ind.in");
+    QCOMPARE(clickAndPopup(&main, "cmd_Post", {"mnu_run_post"}), "mnu_post");
+    QCOMPARE(m_tmp->waitForStarts(3).value(2), startLine(path("TOLV_Post.exe"), m_app, {m_data + "/beam.ind.in"}));
 
     // Linked solver start: the analysis-type batch file of the record.
-    QVERIFY(chooseFromPopup(&main, "cmd_Solver", "mnu_exec_solver"));
-    QTRY_COMPARE_WITH_TIMEOUT(starts().size(), 4, 10000);
-    QCOMPARE(starts().at(3), "./STATIC.exe|" + m_app);
-    QVERIFY(m_p->messages.isEmpty());
+    QCOMPARE(clickAndPopup(&main, "cmd_Solver", {"mnu_exec_solver"}), "mnu_solver");
+    QCOMPARE(m_tmp->waitForStarts(4).value(3), startLine("./STATIC.exe", m_app));
+    QCOMPARE(m_p->messages, QList<Message>{});
 }
 
-void TestFilenameChain::unwritableFilesAreReported_data()
+void TestFilenameChain::failedWrites_data()
 {
-    QTest::addColumn<QString>("blocked");
-    QTest::addColumn<int>("started");
-    QTest::newRow("solver.bat is a folder") << "solver.bat" << 0;
-    QTest::newRow("run.dat is a folder") << "run.dat" << 1;
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("name");    // in the data folder
+    QTest::addColumn<QString>("blocked"); // a folder in the way of this file
+    QTest::addColumn<QString>("failing"); // the file that the message names
+    QTest::addColumn<int>("started");     // programs started; -1: not counted
+
+    QTest::newRow("solver.bat is a folder") << 190 << "beam.ana" << "solver.bat" << "solver.bat" << 0;
+    QTest::newRow("run.dat is a folder") << 190 << "beam.ana" << "run.dat" << "run.dat" << 1;
+    // An unpaired surrogate has no form in any narrow encoding.
+    QTest::newRow("a name the narrow encoding cannot hold")
+            << 290 << "beam" + QString(QChar(0xD800)) + ".ind.in" << "" << "run.dat" << -1;
 }
 
-void TestFilenameChain::unwritableFilesAreReported()
+// The message names the file and gives the system's reason; an earlier run.dat stays whole.
+void TestFilenameChain::failedWrites()
 {
+    QFETCH(int, mode);
+    QFETCH(QString, name);
     QFETCH(QString, blocked);
+    QFETCH(QString, failing);
     QFETCH(int, started);
-    QVERIFY(QDir().mkdir(path(blocked)));
-    QFile bat(m_data + "/beam.bat");
-    QVERIFY(bat.open(QIODevice::WriteOnly));
-    bat.write("STATIC.exe\r\n");
-    bat.close();
+    const QByteArray earlier = "a.dat\r\na.ana\r\na.out\r\na.fem\r\na.ind.in\r\n";
+    if (blocked.isEmpty())
+        QVERIFY(writeFile(path("run.dat"), earlier));
+    else
+        QVERIFY(QDir().mkdir(path(blocked)));
+    QVERIFY(writeFile(m_data + "/beam.bat", "STATIC.exe\r\n"));
 
-    m_p->answers.push_back(m_data + "/beam.ana");
-    Filename *d = openDialog(m_com, *m_p, ModeSolver);
-    QTest::mouseClick(control<QPushButton>(d, "cmd_Ref"), Qt::LeftButton);
+    Filename *d = openDialog(m_com, *m_p, qint16(mode));
+    browse(*m_p, d, m_data + '/' + name);
     pressRun(d);
 
     QCOMPARE(m_p->messages.size(), 1);
     QCOMPARE(m_p->messages.at(0).title, "TOLV_Strel");
-    const QString head = path(blocked) + "に書き込めません。\r\n";
+    const QString head = path(failing) + "に書き込めません。\r\n";
     QVERIFY2(m_p->messages.at(0).text.startsWith(head), qPrintable(m_p->messages.at(0).text));
     QVERIFY(m_p->messages.at(0).text.size() > head.size());
-    QVERIFY(QFileInfo(path(blocked)).isDir());
-    QTRY_COMPARE_WITH_TIMEOUT(starts().size(), started, 10000);
-    QTest::qWait(200);
-    QCOMPARE(starts().size(), started);
-}
-
-void TestFilenameChain::unencodableNameKeepsTheRecord()
-{
-    const QByteArray earlier = "a.dat\r\na.ana\r\na.out\r\na.fem\r\na.ind.in\r\n";
-    QFile runDat(path("run.dat"));
-    QVERIFY(runDat.open(QIODevice::WriteOnly));
-    runDat.write(earlier);
-    runDat.close();
-
-    // An unpaired surrogate has no form in any narrow encoding.
-    const QString name = m_data + "/beam" + QChar(0xD800) + ".ind.in";
-    QVERIFY(!toNarrow(name));
-    m_p->answers.push_back(name);
-    Filename *d = openDialog(m_com, *m_p, ModePost);
-    QTest::mouseClick(control<QPushButton>(d, "cmd_Ref"), Qt::LeftButton);
-    pressRun(d);
-
-    QCOMPARE(m_p->messages.size(), 1);
-    QCOMPARE(m_p->messages.at(0).title, "TOLV_Strel");
-    QVERIFY(m_p->messages.at(0).text.startsWith(path("run.dat") + "に書き込めません。\r\n"));
-    QCOMPARE(readBytes(path("run.dat")), earlier);
-    QCOMPARE(QDir(m_app).entryList(QDir::Files | QDir::Hidden).filter("run.dat"), QStringList{"run.dat"});
+    if (blocked.isEmpty())
+        QCOMPARE(readBytes(path("run.dat")), earlier);
+    else
+        QVERIFY(QFileInfo(path(blocked)).isDir());
+    QCOMPARE(QDir(m_app).entryList(QDir::Files | QDir::Hidden).filter("run.dat"),
+             blocked.isEmpty() ? QStringList{"run.dat"} : QStringList{});
+    if (started >= 0)
+        QCOMPARE(m_tmp->waitForStarts(started, 200).size(), started);
 }
 
 QTEST_MAIN(TestFilenameChain)

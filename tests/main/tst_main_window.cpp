@@ -1,7 +1,7 @@
 // The main window as a user meets it: layout and look, the buttons, the popups driven with mouse
 // and keyboard, the shared choice code, and the data-file dialog opened from the popups.
 #include "resources/Artwork.h"
-#include "support/FakePlatform.h"
+#include "support/WindowDriver.h"
 #include "ui/filename/Filename.h"
 #include "ui/main/Main.h"
 
@@ -10,13 +10,11 @@
 #include <QFontInfo>
 #include <QImageReader>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
 
 #include <memory>
@@ -24,7 +22,7 @@
 using tolv::Filename;
 using tolv::Main;
 using tolv::TOLV_Com;
-using tolv::test::FakePlatform;
+using namespace tolv::test;
 
 namespace {
 
@@ -69,41 +67,26 @@ private slots:
 
     void preButton_data();
     void preButton();
-    void solverItems_data();
-    void solverItems();
-    void postItems_data();
-    void postItems();
-    void viewerItems_data();
-    void viewerItems();
-    void dismissed_data();
-    void dismissed();
+    void popups_data();
+    void popups();
     void popupsByKeyboard();
-    void linkedStartMessages_data();
-    void linkedStartMessages();
-    void dialogIsReused();
+    void dialogFromPopups();
     void viewerButton();
     void endButton();
 
 private:
-    template<typename T>
-    T *find(const QString &name) const
+    template<class T = QWidget>
+    T *get(const char *name) const
     {
-        T *w = m_main->findChild<T *>(name);
-        if (!w)
-            qWarning() << "no" << name;
-        return w;
+        return control<T>(m_main.get(), QString::fromLatin1(name));
     }
-    QPushButton *button(const QString &name) const { return find<QPushButton>(name); }
-
-    // Arms a watcher for the next popup: chooses `item` with the mouse `button`, or presses
-    // Escape when `item` is empty. It closes whatever it finds, so exec() always returns.
-    void onPopup(const QString &item, Qt::MouseButton mouse = Qt::LeftButton);
-    // Arms a watcher that types `keys` into the next popup, then closes it if still open.
-    void onPopupKeys(const QList<Qt::Key> &keys);
-    // Clicks `buttonName` and handles its popup as onPopup does.
-    void press(const QString &buttonName, const QString &item, Qt::MouseButton mouse = Qt::LeftButton);
-    // Opens the viewer popup, which no visible control opens, and chooses `item`.
-    void chooseViewer(const QString &item);
+    // Does what a user does in a popup: "button:item" clicks the button and chooses the item,
+    // "button:item:right" with the right mouse button, "button:" dismisses the popup with Escape.
+    // The viewer popup, which no visible control opens, is opened as "viewer". Gives the popup's name.
+    QString choose(const QString &step);
+    // Focuses the button, opens its popup with the key `open` and types `keys` there.
+    QString typeInPopup(const char *button, Qt::Key open, const QList<Qt::Key> &keys);
+    void activate();
 
     // A usable run record for /d/model01 with its batch file and the suite's programs present.
     void prepareRecord();
@@ -112,7 +95,6 @@ private:
     FakePlatform p;
     TOLV_Com com;
     std::unique_ptr<Main> m_main;
-    QString m_popupSeen; // name of the last popup the watcher met
 };
 
 void TestMainWindow::initTestCase()
@@ -130,7 +112,6 @@ void TestMainWindow::init()
 {
     p = FakePlatform();
     com = TOLV_Com();
-    m_popupSeen.clear();
     m_main = std::make_unique<Main>(com, p);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
@@ -142,71 +123,27 @@ void TestMainWindow::cleanup()
     m_main.reset();
 }
 
-void TestMainWindow::onPopup(const QString &item, Qt::MouseButton mouse)
+QString TestMainWindow::choose(const QString &step)
 {
-    auto *timer = new QTimer(this);
-    auto tries = std::make_shared<int>(0);
-    connect(timer, &QTimer::timeout, this, [=] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu) {
-            if (++*tries > 400)
-                timer->deleteLater();
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        m_popupSeen = menu->objectName();
-        QAction *action = nullptr;
-        for (QAction *a : menu->actions())
-            if (a->objectName() == item)
-                action = a;
-        if (item.isEmpty())
-            QTest::keyClick(menu, Qt::Key_Escape);
-        else if (action)
-            QTest::mouseClick(menu, mouse, {}, menu->actionGeometry(action).center());
-        if (menu->isVisible())
-            menu->close();
-    });
-    timer->start(5);
+    const QString button = step.section(u':', 0, 0);
+    const PopupAction action{step.section(u':', 1, 1),
+                             step.section(u':', 2) == "right" ? Qt::RightButton : Qt::LeftButton, {}};
+    const QString seen = button == "viewer"
+            ? inPopup([&] { get<QMenu>("mnu_Viewer")->exec(QCursor::pos()); }, action)
+            : clickAndPopup(m_main.get(), button, action);
+    return QApplication::activePopupWidget() ? seen + " stays open" : seen;
 }
 
-void TestMainWindow::onPopupKeys(const QList<Qt::Key> &keys)
+QString TestMainWindow::typeInPopup(const char *button, Qt::Key open, const QList<Qt::Key> &keys)
 {
-    auto *timer = new QTimer(this);
-    auto tries = std::make_shared<int>(0);
-    connect(timer, &QTimer::timeout, this, [=] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu) {
-            if (++*tries > 400)
-                timer->deleteLater();
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        m_popupSeen = menu->objectName();
-        for (Qt::Key key : keys)
-            QTest::keyClick(menu, key);
-        if (menu->isVisible())
-            menu->close();
-    });
-    timer->start(5);
+    get<QPushButton>(button)->setFocus();
+    return inPopup([&] { QTest::keyClick(get<QPushButton>(button), open); }, {{}, Qt::LeftButton, keys});
 }
 
-void TestMainWindow::press(const QString &buttonName, const QString &item, Qt::MouseButton mouse)
+void TestMainWindow::activate()
 {
-    m_popupSeen.clear();
-    onPopup(item, mouse);
-    QTest::mouseClick(button(buttonName), Qt::LeftButton);
-    QTRY_VERIFY(!m_popupSeen.isEmpty());
-    QVERIFY(!QApplication::activePopupWidget());
-}
-
-void TestMainWindow::chooseViewer(const QString &item)
-{
-    m_popupSeen.clear();
-    onPopup(item);
-    find<QMenu>(QStringLiteral("mnu_Viewer"))->exec(QCursor::pos());
-    QTRY_COMPARE(m_popupSeen, QStringLiteral("mnu_Viewer"));
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
 }
 
 QString TestMainWindow::runDat(const QString &dat, const QString &indIn) const
@@ -232,16 +169,10 @@ void TestMainWindow::window()
     QVERIFY(m_main->findChildren<QMenuBar *>().isEmpty());
     QCOMPARE(m_main->menuChoice(), qint16(0));
     QCOMPARE(com.Exec_Mode, qint16(0));
-    for (const char *name : {"mnu_solver", "mnu_post", "mnu_Viewer"})
-        QVERIFY(!find<QMenu>(QString::fromLatin1(name))->isVisible());
 
     const QIcon icon = m_main->windowIcon();
     QVERIFY(!icon.isNull());
     QCOMPARE(icon.availableSizes(), QList<QSize>{QSize(32, 32)});
-
-    m_main->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
-    QCOMPARE(QApplication::focusWidget(), button("cmd_Pre"));
 }
 
 void TestMainWindow::artwork()
@@ -304,8 +235,7 @@ void TestMainWindow::geometry()
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(bool, visible);
-    QWidget *w = find<QWidget>(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(w);
+    QWidget *w = get(QTest::currentDataTag());
     QCOMPARE(w->pos(), QPoint(px(left), px(top)));
     if (width)
         QCOMPARE(w->size(), QSize(px(width), px(height)));
@@ -324,13 +254,13 @@ void TestMainWindow::stacking()
 {
     // Stacking follows the order of the children: the later, the higher.
     const QObjectList order = m_main->children();
-    auto level = [&](const char *name) { return order.indexOf(find<QWidget>(QString::fromLatin1(name))); };
+    auto level = [&](const char *name) { return order.indexOf(get(name)); };
     for (const char *above : {"Text1", "Picture1", "Label1", "lbl_Version"})
         QVERIFY2(level("Label2") < level(above), above);
     QVERIFY(level("Text1") < level("Picture1"));
 
     // What shows at a point shared by the title panel and the title is the title.
-    QCOMPARE(m_main->childAt(find<QWidget>("Label1")->geometry().center()), find<QWidget>("Label1"));
+    QCOMPARE(m_main->childAt(get("Label1")->geometry().center()), get("Label1"));
 }
 
 void TestMainWindow::texts_data()
@@ -353,12 +283,8 @@ void TestMainWindow::texts()
 {
     QFETCH(QString, text);
     QFETCH(QString, toolTip);
-    QWidget *w = find<QWidget>(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(w);
-    if (auto *b = qobject_cast<QPushButton *>(w))
-        QCOMPARE(b->text(), text);
-    else
-        QCOMPARE(qobject_cast<QLabel *>(w)->text(), text);
+    QWidget *w = get(QTest::currentDataTag());
+    QCOMPARE(w->property("text").toString(), text);
     if (toolTip == QLatin1String("*"))
         QVERIFY(!w->toolTip().isEmpty() && !w->toolTip().contains(u'\n'));
     else
@@ -369,22 +295,22 @@ void TestMainWindow::makerLines()
 {
     // One maker throughout: its Japanese name on Label8 and in the picture, its English name in
     // the company line and the rights notice.
-    const QString english = find<QLabel>("Label3")->text();
+    const QString english = get<QLabel>("Label3")->text();
     QVERIFY(english.startsWith(QLatin1String("Kumoribashi ")));
-    QVERIFY(find<QLabel>("Label4")->text().contains(english.section(u' ', 0, 1)));
-    QCOMPARE(find<QLabel>("Label8")->text(), find<QWidget>("Picture3")->accessibleName());
-    QVERIFY(find<QLabel>("Label8")->text().contains(QStringLiteral("曇橋")));
-    QVERIFY(!find<QLineEdit>("Text1")->text().isEmpty());
-    QVERIFY(!find<QLineEdit>("Text1")->isReadOnly());
+    QVERIFY(get<QLabel>("Label4")->text().contains(english.section(u' ', 0, 1)));
+    QCOMPARE(get<QLabel>("Label8")->text(), get("Picture3")->accessibleName());
+    QVERIFY(get<QLabel>("Label8")->text().contains(QStringLiteral("曇橋")));
+    QVERIFY(!get<QLineEdit>("Text1")->text().isEmpty());
+    QVERIFY(!get<QLineEdit>("Text1")->isReadOnly());
 }
 
 void TestMainWindow::colours()
 {
     for (const char *name : {"Label1", "Label5", "Label6", "lbl_Version"})
-        QCOMPARE(find<QWidget>(QString::fromLatin1(name))->palette().color(QPalette::WindowText), TextGreen);
+        QCOMPARE(get(name)->palette().color(QPalette::WindowText), TextGreen);
     for (const char *name : {"Label3", "Label4", "Label8"})
-        QCOMPARE(find<QWidget>(QString::fromLatin1(name))->palette().color(QPalette::WindowText), DarkGrey);
-    QCOMPARE(find<QWidget>("Text1")->palette().color(QPalette::Text), TextGreen);
+        QCOMPARE(get(name)->palette().color(QPalette::WindowText), DarkGrey);
+    QCOMPARE(get("Text1")->palette().color(QPalette::Text), TextGreen);
 
     // What the window paints with the style in use.
     const QImage shot = m_main->grab().toImage();
@@ -393,7 +319,7 @@ void TestMainWindow::colours()
     QCOMPARE(shot.pixelColor(8, 60), QColor(Qt::black));   // its border
     for (const char *label : {"Label1", "lbl_Version"}) {
         // Transparent: the labels on the title panel show its white between their letters.
-        const QRect r = find<QWidget>(QString::fromLatin1(label))->geometry();
+        const QRect r = get(label)->geometry();
         int white = 0;
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x)
@@ -403,12 +329,12 @@ void TestMainWindow::colours()
 
     // White buttons, visibly lighter than a button in the style's own colour. (The style tints
     // the focused one.)
-    find<QWidget>("Text1")->setFocus();
+    get("Text1")->setFocus();
     QPushButton plain;
-    plain.resize(button("cmd_Post")->size());
+    plain.resize(get<QPushButton>("cmd_Post")->size());
     const QImage plainShot = plain.grab().toImage();
     for (const char *name : {"cmd_Pre", "cmd_Solver", "cmd_Post", "cmd_End"}) {
-        QPushButton *b = button(QString::fromLatin1(name));
+        QPushButton *b = get<QPushButton>(name);
         QCOMPARE(b->palette().color(QPalette::Button), QColor(Qt::white));
         const QPoint inside(8, b->height() / 2);
         const QColor c = b->grab().toImage().pixelColor(inside);
@@ -436,8 +362,7 @@ void TestMainWindow::fonts()
 {
     QFETCH(qreal, points);
     QFETCH(bool, bold);
-    QWidget *w = find<QWidget>(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(w);
+    QWidget *w = get(QTest::currentDataTag());
     const QFont font = w->font();
     QCOMPARE(font.pointSizeF(), points);
     QCOMPARE(font.bold(), bold);
@@ -475,8 +400,7 @@ void TestMainWindow::menus()
 {
     QFETCH(QString, title);
     QFETCH(QStringList, items);
-    auto *menu = find<QMenu>(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(menu);
+    auto *menu = get<QMenu>(QTest::currentDataTag());
     QCOMPARE(menu->title(), title);
     QVERIFY(!menu->isVisible());
     QVERIFY(!menu->defaultAction());
@@ -503,7 +427,7 @@ void TestMainWindow::accessibility()
         QCOMPARE(w->accessibleDescription(), w->toolTip());
     }
     for (const char *name : {"cmd_Pre", "cmd_Solver", "cmd_Post", "cmd_End", "cmd_Viewer"}) {
-        QPushButton *b = button(QString::fromLatin1(name));
+        QPushButton *b = get<QPushButton>(name);
         QCOMPARE(b->accessibleName(), b->text());
         QCOMPARE(QAccessible::queryAccessibleInterface(b)->text(QAccessible::Description), b->toolTip());
     }
@@ -513,7 +437,7 @@ void TestMainWindow::tabOrder()
 {
     m_main->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
-    QTRY_COMPARE(QApplication::focusWidget(), button("cmd_Pre"));
+    QTRY_COMPARE(QApplication::focusWidget(), get<QPushButton>("cmd_Pre"));
     // The hidden viewer button is passed over.
     const QStringList expected{"cmd_Solver", "cmd_Post", "cmd_End", "Text1", "cmd_Pre"};
     QStringList got;
@@ -576,284 +500,186 @@ void TestMainWindow::preButton()
     QFETCH(bool, present);
     if (present)
         p.files[p.inApp("TOLV_Pre.exe")] = QString();
-    QPushButton *pre = button("cmd_Pre");
+    auto *pre = get<QPushButton>("cmd_Pre");
     const Qt::Key keys[] = {Qt::Key_unknown, Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter};
     if (how == 0) {
         QTest::mouseClick(pre, Qt::LeftButton);
     } else {
-        m_main->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        activate();
         pre->setFocus();
         QTest::keyClick(pre, keys[how]);
     }
 
     if (present) {
-        QCOMPARE(p.starts.size(), 1);
-        QCOMPARE(p.starts[0].program, QStringLiteral("/app/TOLV_Pre.exe"));
-        QCOMPARE(p.starts[0].argText, QString());
-        QVERIFY(p.messages.isEmpty());
+        QCOMPARE(p.starts, (QList<Start>{{"/app/TOLV_Pre.exe", "", p.cwd}}));
+        QCOMPARE(p.messages, QList<Message>{});
     } else {
-        QVERIFY(p.starts.isEmpty());
-        QCOMPARE(p.messages.size(), 1);
-        QCOMPARE(p.messages[0].title, QStringLiteral("TOLV_Strel"));
-        QCOMPARE(p.messages[0].text, QStringLiteral("プリプロセッサ（/app/TOLV_Pre.exe）が見つかりません。"));
+        QCOMPARE(p.starts, QList<Start>{});
+        QCOMPARE(p.messages, (QList<Message>{{"TOLV_Strel", "プリプロセッサ（/app/TOLV_Pre.exe）が見つかりません。"}}));
     }
 }
 
-void TestMainWindow::solverItems_data()
+void TestMainWindow::popups_data()
 {
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<Qt::MouseButton>("mouse");
-    QTest::addColumn<int>("choice");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("started");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("record"); // run.dat: "" usable, "none", "blank first", "blank fifth"
+    QTest::addColumn<int>("choice");     // Menu_Choice at the end
+    QTest::addColumn<int>("mode");       // Exec_Mode at the end
+    QTest::addColumn<QStringList>("starts"); // program|argument text
     QTest::addColumn<bool>("dialog");
-    for (Qt::MouseButton mouse : {Qt::LeftButton, Qt::RightButton}) {
-        const char *side = mouse == Qt::LeftButton ? "left" : "right";
-        QTest::addRow("run solver, %s", side) << "mnu_exec_solver" << mouse << 100 << 0 << "/d/model01.bat" << false;
-        QTest::addRow("file name, %s", side) << "mnu_filename" << mouse << 190 << 190 << "" << true;
-        QTest::addRow("cancel, %s", side) << "mnu_Cancel" << mouse << 0 << 0 << "" << false;
+
+    const QString S = "cmd_Solver:";
+    const QString P = "cmd_Post:";
+    const QString V = "viewer:";
+    const QString bat = "/d/model01.bat|";
+    const QString post = "/app/TOLV_Post.exe|/d/model01.ind.in";
+    const QString postBare = "/app/TOLV_Post.exe|";
+    const QStringList none;
+    for (const QString side : {"", ":right"}) {
+        const QByteArray tag = side.isEmpty() ? "" : ", right button";
+        QTest::addRow("run solver%s", tag.data()) << QStringList{S + "mnu_exec_solver" + side} << "" << 100 << 0
+                                                  << QStringList{bat} << false;
+        QTest::addRow("solver file name%s", tag.data()) << QStringList{S + "mnu_filename" + side} << "" << 190 << 190
+                                                        << none << true;
+        QTest::addRow("solver cancel%s", tag.data()) << QStringList{S + "mnu_exec_solver", S + "mnu_Cancel" + side}
+                                                     << "" << 0 << 0 << QStringList{bat} << false;
+        QTest::addRow("run post%s", tag.data()) << QStringList{P + "mnu_run_post" + side} << "" << 200 << 0
+                                                << QStringList{post} << false;
+        QTest::addRow("post file name%s", tag.data()) << QStringList{P + "mnu_post_filename" + side} << "" << 290 << 290
+                                                      << none << true;
+        QTest::addRow("post cancel%s", tag.data()) << QStringList{P + "mnu_run_post", P + "mnu_cancel2" + side} << ""
+                                                   << 0 << 0 << QStringList{post} << false;
     }
+    QTest::newRow("run post, no run.dat") << QStringList{P + "mnu_run_post"} << "none" << 200 << 0
+                                          << QStringList{postBare} << false;
+    QTest::newRow("run post, first path blank") << QStringList{P + "mnu_run_post"} << "blank first" << 200 << 0
+                                                << QStringList{postBare} << false;
+    QTest::newRow("run post, fifth path blank") << QStringList{P + "mnu_run_post"} << "blank fifth" << 200 << 0
+                                                << QStringList{postBare} << false;
+    QTest::newRow("run viewer") << QStringList{V + "mnu_Run_Viewer"} << "" << 300 << 0 << none << false;
+    QTest::newRow("viewer file name") << QStringList{V + "mnu_Viewer_Filename"} << "" << 390 << 390 << none << true;
+    QTest::newRow("viewer cancel") << QStringList{V + "mnu_Run_Viewer", V + "mnu_Cancel3"} << "" << 0 << 0 << none
+                                   << false;
+
+    // A dismissed popup leaves the earlier choice, and the button acts on it.
+    QTest::newRow("dismissed at start, solver") << QStringList{S} << "" << 0 << 0 << none << false;
+    QTest::newRow("dismissed at start, post") << QStringList{P} << "" << 0 << 0 << none << false;
+    QTest::newRow("after run solver, solver runs again")
+            << QStringList{S + "mnu_exec_solver", S} << "" << 100 << 0 << QStringList{bat, bat} << false;
+    QTest::newRow("after run solver, post does nothing")
+            << QStringList{S + "mnu_exec_solver", P} << "" << 100 << 0 << QStringList{bat} << false;
+    QTest::newRow("after run post, post runs again")
+            << QStringList{P + "mnu_run_post", P} << "" << 200 << 0 << QStringList{post, post} << false;
+    QTest::newRow("after run post, solver does nothing")
+            << QStringList{P + "mnu_run_post", S} << "" << 200 << 0 << QStringList{post} << false;
+    QTest::newRow("after cancel, solver") << QStringList{S + "mnu_exec_solver", S + "mnu_Cancel", S} << "" << 0 << 0
+                                          << QStringList{bat} << false;
+    QTest::newRow("after cancel2, post") << QStringList{P + "mnu_run_post", P + "mnu_cancel2", P} << "" << 0 << 0
+                                         << QStringList{post} << false;
+    QTest::newRow("after solver file name, solver") << QStringList{S + "mnu_filename", S} << "" << 190 << 190 << none
+                                                    << true;
+    QTest::newRow("after solver file name, post") << QStringList{S + "mnu_filename", P} << "" << 190 << 190 << none
+                                                  << true;
+    QTest::newRow("after post file name, post") << QStringList{P + "mnu_post_filename", P} << "" << 290 << 290 << none
+                                                << true;
+    QTest::newRow("after post file name, solver") << QStringList{P + "mnu_post_filename", S} << "" << 290 << 290
+                                                  << none << true;
+    QTest::newRow("after run viewer, solver") << QStringList{V + "mnu_Run_Viewer", S} << "" << 300 << 0 << none
+                                              << false;
+    QTest::newRow("after run viewer, post") << QStringList{V + "mnu_Run_Viewer", P} << "" << 300 << 0 << none << false;
+    QTest::newRow("after viewer file name, solver") << QStringList{V + "mnu_Viewer_Filename", S} << "" << 390 << 390
+                                                    << none << true;
 }
 
-void TestMainWindow::solverItems()
+void TestMainWindow::popups()
 {
-    QFETCH(QString, item);
-    QFETCH(Qt::MouseButton, mouse);
-    QFETCH(int, choice);
-    QFETCH(int, mode);
-    QFETCH(QString, started);
-    QFETCH(bool, dialog);
-    prepareRecord();
-
-    press(QStringLiteral("cmd_Solver"), item, mouse);
-
-    QCOMPARE(m_popupSeen, QStringLiteral("mnu_solver"));
-    QCOMPARE(m_main->menuChoice(), qint16(choice));
-    QCOMPARE(com.Exec_Mode, qint16(mode));
-    QCOMPARE(p.starts.size(), started.isEmpty() ? 0 : 1);
-    if (!started.isEmpty()) {
-        QCOMPARE(p.starts[0].program, started);
-        QCOMPARE(com.File_Bat, started);
-    }
-    QVERIFY(p.messages.isEmpty());
-    QCOMPARE(Filename::instance() != nullptr, dialog);
-    if (dialog)
-        QVERIFY(Filename::instance()->isVisible());
-}
-
-void TestMainWindow::postItems_data()
-{
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<Qt::MouseButton>("mouse");
-    QTest::addColumn<QString>("record"); // run.dat: "good", "none", "blank first", "blank fifth"
-    QTest::addColumn<int>("choice");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("starts");
-    QTest::addColumn<QString>("argText");
-    QTest::addColumn<bool>("dialog");
-    QTest::newRow("run post") << "mnu_run_post" << Qt::LeftButton << "good" << 200 << 0 << true << "/d/model01.ind.in" << false;
-    QTest::newRow("run post, right button") << "mnu_run_post" << Qt::RightButton << "good" << 200 << 0 << true << "/d/model01.ind.in" << false;
-    QTest::newRow("run post, no run.dat") << "mnu_run_post" << Qt::LeftButton << "none" << 200 << 0 << true << "" << false;
-    QTest::newRow("run post, first path blank") << "mnu_run_post" << Qt::LeftButton << "blank first" << 200 << 0 << true << "" << false;
-    QTest::newRow("run post, fifth path blank") << "mnu_run_post" << Qt::LeftButton << "blank fifth" << 200 << 0 << true << "" << false;
-    QTest::newRow("file name") << "mnu_post_filename" << Qt::LeftButton << "good" << 290 << 290 << false << "" << true;
-    QTest::newRow("file name, right button") << "mnu_post_filename" << Qt::RightButton << "good" << 290 << 290 << false << "" << true;
-    QTest::newRow("cancel") << "mnu_cancel2" << Qt::LeftButton << "good" << 0 << 0 << false << "" << false;
-    QTest::newRow("cancel, right button") << "mnu_cancel2" << Qt::RightButton << "good" << 0 << 0 << false << "" << false;
-}
-
-void TestMainWindow::postItems()
-{
-    QFETCH(QString, item);
-    QFETCH(Qt::MouseButton, mouse);
+    QFETCH(QStringList, steps);
     QFETCH(QString, record);
     QFETCH(int, choice);
     QFETCH(int, mode);
-    QFETCH(bool, starts);
-    QFETCH(QString, argText);
+    QFETCH(QStringList, starts);
     QFETCH(bool, dialog);
     prepareRecord();
     const QString runDatPath = p.inApp("run.dat");
-    if (record == QLatin1String("none"))
+    if (record == "none")
         p.files.remove(runDatPath);
-    else if (record == QLatin1String("blank first"))
-        p.files[runDatPath] = runDat(QStringLiteral("   "), QStringLiteral("/d/model01.ind.in"));
-    else if (record == QLatin1String("blank fifth"))
-        p.files[runDatPath] = runDat(QStringLiteral("/d/model01.dat"), QStringLiteral("  "));
+    else if (record == "blank first")
+        p.files[runDatPath] = runDat("   ", "/d/model01.ind.in");
+    else if (record == "blank fifth")
+        p.files[runDatPath] = runDat("/d/model01.dat", "  ");
 
-    press(QStringLiteral("cmd_Post"), item, mouse);
+    const QMap<QString, QString> popupOf{
+            {"cmd_Solver", "mnu_solver"}, {"cmd_Post", "mnu_post"}, {"viewer", "mnu_Viewer"}};
+    for (const QString &step : steps)
+        QCOMPARE(choose(step), popupOf.value(step.section(u':', 0, 0)));
 
-    QCOMPARE(m_popupSeen, QStringLiteral("mnu_post"));
     QCOMPARE(m_main->menuChoice(), qint16(choice));
     QCOMPARE(com.Exec_Mode, qint16(mode));
-    QCOMPARE(p.starts.size(), starts ? 1 : 0);
-    if (starts) {
-        QCOMPARE(p.starts[0].program, QStringLiteral("/app/TOLV_Post.exe"));
-        QCOMPARE(p.starts[0].argText, argText);
-    }
-    QVERIFY(p.messages.isEmpty());
-    QCOMPARE(Filename::instance() != nullptr, dialog);
-}
-
-void TestMainWindow::viewerItems_data()
-{
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<int>("choice");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("run viewer") << "mnu_Run_Viewer" << 300 << 0;
-    QTest::newRow("file name") << "mnu_Viewer_Filename" << 390 << 390;
-    QTest::newRow("cancel") << "mnu_Cancel3" << 0 << 0;
-}
-
-void TestMainWindow::viewerItems()
-{
-    QFETCH(QString, item);
-    QFETCH(int, choice);
-    QFETCH(int, mode);
-    prepareRecord();
-    chooseViewer(QStringLiteral("mnu_Run_Viewer"));
-    chooseViewer(item);
-    QCOMPARE(m_main->menuChoice(), qint16(choice));
-    QCOMPARE(com.Exec_Mode, qint16(mode));
-    QCOMPARE(Filename::instance() != nullptr, mode != 0);
-    QVERIFY(p.starts.isEmpty());
-}
-
-void TestMainWindow::dismissed_data()
-{
-    QTest::addColumn<QString>("earlier");   // "button:item" chosen before, or empty
-    QTest::addColumn<QString>("dismissed"); // the button whose popup is dismissed
-    QTest::addColumn<QString>("started");   // what the dismissal starts, or empty
-
-    const QString solver = QStringLiteral("cmd_Solver");
-    const QString post = QStringLiteral("cmd_Post");
-    const QString bat = QStringLiteral("/d/model01.bat");
-    const QString postExe = QStringLiteral("/app/TOLV_Post.exe");
-    QTest::newRow("at start, solver") << "" << solver << "";
-    QTest::newRow("at start, post") << "" << post << "";
-    QTest::newRow("after run solver, solver runs again") << "cmd_Solver:mnu_exec_solver" << solver << bat;
-    QTest::newRow("after run solver, post does nothing") << "cmd_Solver:mnu_exec_solver" << post << "";
-    QTest::newRow("after run post, post runs again") << "cmd_Post:mnu_run_post" << post << postExe;
-    QTest::newRow("after run post, solver does nothing") << "cmd_Post:mnu_run_post" << solver << "";
-    QTest::newRow("after cancel, solver") << "cmd_Solver:mnu_Cancel" << solver << "";
-    QTest::newRow("after cancel2, post") << "cmd_Post:mnu_cancel2" << post << "";
-    QTest::newRow("after solver file name, solver") << "cmd_Solver:mnu_filename" << solver << "";
-    QTest::newRow("after solver file name, post") << "cmd_Solver:mnu_filename" << post << "";
-    QTest::newRow("after post file name, post") << "cmd_Post:mnu_post_filename" << post << "";
-    QTest::newRow("after post file name, solver") << "cmd_Post:mnu_post_filename" << solver << "";
-    QTest::newRow("after run viewer, solver") << "viewer:mnu_Run_Viewer" << solver << "";
-    QTest::newRow("after run viewer, post") << "viewer:mnu_Run_Viewer" << post << "";
-    QTest::newRow("after viewer file name, solver") << "viewer:mnu_Viewer_Filename" << solver << "";
-}
-
-void TestMainWindow::dismissed()
-{
-    QFETCH(QString, earlier);
-    QFETCH(QString, dismissed);
-    QFETCH(QString, started);
-    prepareRecord();
-    if (!earlier.isEmpty()) {
-        const QString buttonName = earlier.section(u':', 0, 0);
-        const QString item = earlier.section(u':', 1);
-        if (buttonName == QLatin1String("viewer"))
-            chooseViewer(item);
-        else
-            press(buttonName, item);
-    }
-    const qint16 choice = m_main->menuChoice();
-    const qsizetype before = p.starts.size();
-
-    press(dismissed, QString());
-
-    QCOMPARE(m_main->menuChoice(), choice);
-    QCOMPARE(p.starts.size(), before + (started.isEmpty() ? 0 : 1));
-    if (!started.isEmpty())
-        QCOMPARE(p.starts.last().program, started);
-    QVERIFY(p.messages.isEmpty());
+    QStringList started;
+    for (const Start &s : p.starts)
+        started << s.program + u'|' + s.argText;
+    QCOMPARE(started, starts);
+    QCOMPARE(p.messages, QList<Message>{});
+    QCOMPARE(Filename::instance() && Filename::instance()->isVisible(), dialog);
 }
 
 void TestMainWindow::popupsByKeyboard()
 {
     prepareRecord();
-    m_main->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+    activate();
 
     // Space opens the solver popup; Down and Return choose its first item.
-    button("cmd_Solver")->setFocus();
-    onPopupKeys({Qt::Key_Down, Qt::Key_Return});
-    QTest::keyClick(button("cmd_Solver"), Qt::Key_Space);
-    QTRY_COMPARE(m_popupSeen, QStringLiteral("mnu_solver"));
+    QCOMPARE(typeInPopup("cmd_Solver", Qt::Key_Space, {Qt::Key_Down, Qt::Key_Return}), "mnu_solver");
     QCOMPARE(m_main->menuChoice(), qint16(100));
     QCOMPARE(p.starts.size(), 1);
 
     // Return opens the postprocessor popup; the separator is passed over.
-    m_popupSeen.clear();
-    button("cmd_Post")->setFocus();
-    onPopupKeys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
-    QTest::keyClick(button("cmd_Post"), Qt::Key_Return);
-    QTRY_COMPARE(m_popupSeen, QStringLiteral("mnu_post"));
+    QCOMPARE(typeInPopup("cmd_Post", Qt::Key_Return, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}), "mnu_post");
     QCOMPARE(m_main->menuChoice(), qint16(290));
     QCOMPARE(com.Exec_Mode, qint16(290));
     QVERIFY(Filename::instance());
 
     // Escape leaves the choice as it was.
-    m_popupSeen.clear();
-    onPopupKeys({Qt::Key_Escape});
-    button("cmd_Solver")->setFocus();
-    QTest::keyClick(button("cmd_Solver"), Qt::Key_Space);
-    QTRY_COMPARE(m_popupSeen, QStringLiteral("mnu_solver"));
+    QCOMPARE(typeInPopup("cmd_Solver", Qt::Key_Space, {Qt::Key_Escape}), "mnu_solver");
     QCOMPARE(m_main->menuChoice(), qint16(290));
     QCOMPARE(p.starts.size(), 1);
 }
 
-void TestMainWindow::linkedStartMessages_data()
+// The file-name items share the one data-file dialog while it is open: it keeps its caption, and
+// browsing and Run follow the newest mode. Closed, the next item makes a new one in its mode.
+void TestMainWindow::dialogFromPopups()
 {
-    QTest::addColumn<QString>("ana");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("long name") << "/d/model0123.ana"
-                               << "ﾌｧｲﾙ名（model0123.ana）が拡張子を含み12文字を越えていますので、連動処理は行なえません。\r\n入力ﾃﾞｰﾀ保存時にﾌｧｲﾙ名を8文字で作成しなおすか、直接ﾌｧｲﾙ名を指定してソルバーを起動するか\r\nどちらかの方法で対処してください。";
-    QTest::newRow("no .ana") << "/d/model01.txt" << "ソルバー用データファイルがありません。";
-}
+    p.files[p.inApp("TOLV_Post.exe")] = QString();
+    QCOMPARE(choose("cmd_Solver:mnu_filename"), "mnu_solver");
+    Filename *d = Filename::instance();
+    QVERIFY(d && d->isVisible());
+    QCOMPARE(control<QPushButton>(d, "cmd_Run")->text(), "ソルバーを実行");
+    browse(p, d, std::nullopt);
 
-void TestMainWindow::linkedStartMessages()
-{
-    QFETCH(QString, ana);
-    QFETCH(QString, message);
-    p.files[p.inApp("run.dat")] = QStringLiteral("/d/m.dat\r\n") + ana + QStringLiteral("\r\nx\r\nx\r\nx\r\n");
+    QCOMPARE(choose("cmd_Post:mnu_post_filename"), "mnu_post");
+    QCOMPARE(Filename::instance(), d);
+    QCOMPARE(control<QPushButton>(d, "cmd_Run")->text(), "ソルバーを実行");
+    browse(p, d, "/data/beam.ind.in");
+    QCOMPARE(p.dialogShowings.at(0).filter, "*.ana(ｿﾙﾊﾞｰ用ﾃﾞｰﾀﾌｧｲﾙ)|*.ana");
+    QCOMPARE(p.dialogShowings.at(1).filter, "*.ind.in(ﾎﾟｽﾄ用ﾃﾞｰﾀﾌｧｲﾙ)|*.ind.in");
+    pressRun(d);
+    QCOMPARE(p.messages, QList<Message>{});
+    QCOMPARE(p.starts, (QList<Start>{{"/app/TOLV_Post.exe", "/data/beam.ind.in", p.cwd}}));
+    QCOMPARE(p.dialogsCreated, 1);
 
-    press(QStringLiteral("cmd_Solver"), QStringLiteral("mnu_exec_solver"));
-
-    QVERIFY(p.starts.isEmpty());
-    QCOMPARE(p.messages.size(), 1);
-    QCOMPARE(p.messages[0].title, QStringLiteral("TOLVStrel"));
-    QCOMPARE(p.messages[0].text, message);
-}
-
-void TestMainWindow::dialogIsReused()
-{
-    press(QStringLiteral("cmd_Solver"), QStringLiteral("mnu_filename"));
-    Filename *dialog = Filename::instance();
-    QVERIFY(dialog && dialog->isVisible());
-    QCOMPARE(com.Exec_Mode, qint16(190));
-
-    press(QStringLiteral("cmd_Post"), QStringLiteral("mnu_post_filename"));
-    QCOMPARE(Filename::instance(), dialog);
-    QCOMPARE(com.Exec_Mode, qint16(290));
-    QCOMPARE(m_main->menuChoice(), qint16(290));
-
-    // Closed, the next file-name item makes a new one.
-    dialog->close();
-    QTRY_VERIFY(!Filename::instance());
-    chooseViewer(QStringLiteral("mnu_Viewer_Filename"));
+    QTest::mouseClick(control<QPushButton>(d, "cmd_OK"), Qt::LeftButton);
+    QVERIFY(!Filename::instance());
+    QVERIFY(m_main->isVisible());
+    QCOMPARE(choose("viewer:mnu_Viewer_Filename"), "mnu_Viewer");
     QVERIFY(Filename::instance() && Filename::instance()->isVisible());
-    QCOMPARE(com.Exec_Mode, qint16(390));
+    QCOMPARE(control<QPushButton>(Filename::instance(), "cmd_Run")->text(), "ビューワを実行");
+    QVERIFY(fileNameField(Filename::instance()).isEmpty());
 }
 
 void TestMainWindow::viewerButton()
 {
     prepareRecord();
-    QPushButton *viewer = button("cmd_Viewer");
+    auto *viewer = get<QPushButton>("cmd_Viewer");
     QVERIFY(!viewer->isVisible());
     viewer->click();
     QVERIFY(!QApplication::activePopupWidget());
@@ -863,9 +689,9 @@ void TestMainWindow::viewerButton()
 
 void TestMainWindow::endButton()
 {
-    press(QStringLiteral("cmd_Solver"), QStringLiteral("mnu_filename"));
+    QCOMPARE(choose("cmd_Solver:mnu_filename"), "mnu_solver");
     QVERIFY(Filename::instance());
-    QTest::mouseClick(button("cmd_End"), Qt::LeftButton);
+    QTest::mouseClick(get<QPushButton>("cmd_End"), Qt::LeftButton);
     QCOMPARE(p.ended, 1);
     QVERIFY(p.starts.isEmpty());
     QVERIFY(p.messages.isEmpty());

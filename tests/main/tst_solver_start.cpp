@@ -6,7 +6,7 @@
 #include <QTest>
 
 using tolv::TOLV_Com;
-using tolv::test::FakePlatform;
+using namespace tolv::test;
 
 namespace {
 
@@ -44,7 +44,11 @@ private slots:
 
 private:
     // Makes `p` a Windows-like ("\\") or Linux-like ("/") machine.
-    void useSeparator(QChar sep);
+    void useSeparator(QChar sep)
+    {
+        if (sep == u'\\')
+            p.useBackslashes();
+    }
     // run.dat whose second line is `ana`; the other lines are fixed.
     void writeRunDat(const QString &ana);
 
@@ -59,15 +63,9 @@ void TestSolverStart::init()
     com.File_Bat = OldBat;
 }
 
-void TestSolverStart::useSeparator(QChar sep)
-{
-    p.sep = sep;
-    p.folder = sep == u'\\' ? QStringLiteral("C:\\TOLV") : QStringLiteral("/opt/tolv");
-}
-
 void TestSolverStart::writeRunDat(const QString &ana)
 {
-    p.files[p.inApp("run.dat")] = QStringLiteral("x.dat\r\n") + ana + QStringLiteral("\r\nx.out\r\nx.fem\r\nx.ind.in\r\n");
+    p.files[p.inApp("run.dat")] = "x.dat\r\n" + ana + "\r\nx.out\r\nx.fem\r\nx.ind.in\r\n";
 }
 
 void TestSolverStart::start_data()
@@ -96,6 +94,8 @@ void TestSolverStart::start_data()
             << win << "C:/data/model01.ana" << "" << "C:/data/model01.ana";
     QTest::newRow("win: a separator in the last four characters is not the folder's end")
             << win << "C:\\data\\model0123.a\\na" << "" << "model0123.a\\na";
+    QTest::newRow("win: nor is one as the first of them")
+            << win << "C:\\data\\model0123.\\ana" << "" << "model0123.\\ana";
     QTest::newRow("win: separator right before the extension")
             << win << "C:\\data\\model0123456789\\.ana" << "C:\\data\\model0123456789\\.bat" << "";
     QTest::newRow("win: full-width characters count once")
@@ -135,16 +135,12 @@ void TestSolverStart::start()
 
     QCOMPARE(com.File_Ana, ana);
     if (started.isEmpty()) {
-        QCOMPARE(p.messages.size(), 1);
-        QCOMPARE(p.messages[0].title, Title);
-        QCOMPARE(p.messages[0].text, longName(longPart));
-        QVERIFY(p.starts.isEmpty());
+        QCOMPARE(p.messages, (QList<Message>{{Title, longName(longPart)}}));
+        QCOMPARE(p.starts, QList<Start>{});
         QCOMPARE(com.File_Bat, OldBat);
     } else {
-        QVERIFY(p.messages.isEmpty());
-        QCOMPARE(p.starts.size(), 1);
-        QCOMPARE(p.starts[0].program, started);
-        QCOMPARE(p.starts[0].argText, QString());
+        QCOMPARE(p.messages, QList<Message>{});
+        QCOMPARE(p.starts, (QList<Start>{{started, "", p.cwd}}));
         QCOMPARE(com.File_Bat, started);
     }
 }
@@ -171,10 +167,8 @@ void TestSolverStart::noUsableRecord()
 
     tolv::solverStartFromRecord(com, p);
 
-    QCOMPARE(p.messages.size(), 1);
-    QCOMPARE(p.messages[0].title, Title);
-    QCOMPARE(p.messages[0].text, NoData);
-    QVERIFY(p.starts.isEmpty());
+    QCOMPARE(p.messages, (QList<Message>{{Title, NoData}}));
+    QCOMPARE(p.starts, QList<Start>{});
     QCOMPARE(com.File_Bat, OldBat);
 }
 
@@ -185,11 +179,9 @@ void TestSolverStart::missingBatchIsReported()
 
     tolv::solverStartFromRecord(com, p);
 
-    QVERIFY(p.starts.isEmpty());
+    QCOMPARE(p.starts, QList<Start>{});
     QCOMPARE(com.File_Bat, QStringLiteral("C:\\data\\model01.bat"));
-    QCOMPARE(p.messages.size(), 1);
-    QCOMPARE(p.messages[0].title, QStringLiteral("TOLV_Strel"));
-    QCOMPARE(p.messages[0].text, batchMissing(QStringLiteral("C:\\data\\model01.bat")));
+    QCOMPARE(p.messages, (QList<Message>{{"TOLV_Strel", batchMissing(QStringLiteral("C:\\data\\model01.bat"))}}));
 }
 
 void TestSolverStart::eachStartReloadsTheRecord()
@@ -202,9 +194,7 @@ void TestSolverStart::eachStartReloadsTheRecord()
     writeRunDat(QStringLiteral("/d/b.ana"));
     tolv::solverStartFromRecord(com, p);
 
-    QCOMPARE(p.starts.size(), 2);
-    QCOMPARE(p.starts[0].program, QStringLiteral("/d/a.bat"));
-    QCOMPARE(p.starts[1].program, QStringLiteral("/d/b.bat"));
+    QCOMPARE(p.starts, (QList<Start>{{"/d/a.bat", "", p.cwd}, {"/d/b.bat", "", p.cwd}}));
 }
 
 QTEST_APPLESS_MAIN(TestSolverStart)

@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QSet>
 #include <QStringList>
+#include <QTest>
 
 #include <deque>
 #include <memory>
@@ -19,6 +20,15 @@ struct Message
 {
     QString title;
     QString text;
+    friend bool operator==(const Message &a, const Message &b)
+    {
+        return a.title == b.title && a.text == b.text;
+    }
+    // How QCOMPARE shows it.
+    friend char *toString(const Message &m)
+    {
+        return QTest::toString(m.title + QStringLiteral(" | ") + m.text);
+    }
 };
 
 struct Start
@@ -26,6 +36,15 @@ struct Start
     QString program;
     QString argText;
     QString currentDir;
+    friend bool operator==(const Start &a, const Start &b)
+    {
+        return a.program == b.program && a.argText == b.argText && a.currentDir == b.currentDir;
+    }
+    friend char *toString(const Start &s)
+    {
+        return QTest::toString(s.program + QStringLiteral(" [") + s.argText + QStringLiteral("] in ")
+                               + s.currentDir);
+    }
 };
 
 struct DialogSettings
@@ -37,7 +56,49 @@ struct DialogSettings
     int shown = 0;
 };
 
-class FakePlatform : public Platform
+// Open-file dialogs that answer from a script and record their settings at each showing.
+class DialogScript
+{
+public:
+    // Answers of the open-file dialogs, in order of showing; nothing = cancel.
+    std::deque<std::optional<QString>> dialogAnswers;
+    // Settings of each open-file dialog instance at each showing.
+    QList<DialogSettings> dialogShowings;
+    int dialogsCreated = 0;
+
+    std::unique_ptr<OpenFileDialog> newScriptedDialog()
+    {
+        ++dialogsCreated;
+        return std::make_unique<Dialog>(*this);
+    }
+
+private:
+    class Dialog : public OpenFileDialog
+    {
+    public:
+        explicit Dialog(DialogScript &script) : m_script(script) {}
+        void setCancelError(bool on) override { m_settings.cancelError = on; }
+        void setTitle(const QString &t) override { m_settings.title = t; }
+        void setFilter(const QString &f) override { m_settings.filter = f; }
+        void setFlags(int flags) override { m_settings.flags = flags; }
+        std::optional<QString> showOpen() override
+        {
+            ++m_settings.shown;
+            m_script.dialogShowings << m_settings;
+            if (m_script.dialogAnswers.empty())
+                return std::nullopt;
+            std::optional<QString> answer = m_script.dialogAnswers.front();
+            m_script.dialogAnswers.pop_front();
+            return answer;
+        }
+
+    private:
+        DialogScript &m_script;
+        DialogSettings m_settings;
+    };
+};
+
+class FakePlatform : public Platform, public DialogScript
 {
 public:
     QString folder = QStringLiteral("/app");
@@ -56,12 +117,6 @@ public:
     QList<Start> starts;
     QStringList writes;            // paths written, in order
     int ended = 0;
-
-    // Answers of the open-file dialogs, in order of showing; nothing = cancel.
-    std::deque<std::optional<QString>> dialogAnswers;
-    // Settings of each open-file dialog instance at each showing.
-    QList<DialogSettings> dialogShowings;
-    int dialogsCreated = 0;
 
     QString appFolder() const override { return folder; }
     QChar separator() const override { return sep; }
@@ -112,16 +167,18 @@ public:
         return Outcome::success();
     }
 
-    std::unique_ptr<OpenFileDialog> newOpenFileDialog() override
-    {
-        ++dialogsCreated;
-        return std::make_unique<Dialog>(*this);
-    }
+    std::unique_ptr<OpenFileDialog> newOpenFileDialog() override { return newScriptedDialog(); }
 
     void endProgram() override { ++ended; }
 
     // The path that the launcher composes for a file in its folder.
     QString inApp(const QString &name) const { return folder + sep + name; }
+    // A Windows-like machine: the application folder C:\TOLV, backslashes between folders.
+    void useBackslashes()
+    {
+        folder = QStringLiteral("C:\\TOLV");
+        sep = u'\\';
+    }
 
 private:
     class Fields : public FieldSource
@@ -132,30 +189,6 @@ private:
 
     private:
         FieldReader m_reader;
-    };
-
-    class Dialog : public OpenFileDialog
-    {
-    public:
-        explicit Dialog(FakePlatform &p) : m_p(p) {}
-        void setCancelError(bool on) override { m_settings.cancelError = on; }
-        void setTitle(const QString &t) override { m_settings.title = t; }
-        void setFilter(const QString &f) override { m_settings.filter = f; }
-        void setFlags(int flags) override { m_settings.flags = flags; }
-        std::optional<QString> showOpen() override
-        {
-            ++m_settings.shown;
-            m_p.dialogShowings << m_settings;
-            if (m_p.dialogAnswers.empty())
-                return std::nullopt;
-            std::optional<QString> answer = m_p.dialogAnswers.front();
-            m_p.dialogAnswers.pop_front();
-            return answer;
-        }
-
-    private:
-        FakePlatform &m_p;
-        DialogSettings m_settings;
     };
 };
 
