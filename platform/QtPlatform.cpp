@@ -25,7 +25,9 @@ std::optional<QByteArray> toNarrow(const QString &text)
 {
     QStringEncoder encoder(QStringConverter::System);
     QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
+    // Also refuse text that would not decode back the same: the decoder drops a byte-order mark
+    // at the start, so a path that begins with U+FEFF would lose it.
+    if (encoder.hasError() || fromNarrow(bytes) != text)
         return std::nullopt;
     return bytes;
 }
