@@ -34,7 +34,9 @@ std::optional<QByteArray> toNarrow(const QString &text)
 
 QString fromNarrow(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringConverter::System);
+    // Stateless: an incomplete sequence at the end becomes U+FFFD instead of being held back for
+    // bytes that never come, which would silently shorten the last path.
+    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
     return decoder.decode(bytes);
 }
 
