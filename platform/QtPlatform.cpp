@@ -15,22 +15,13 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <string>
+
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #endif
 
 namespace tolv {
-
-std::optional<QByteArray> toNarrow(const QString &text)
-{
-    QStringEncoder encoder(QStringConverter::System);
-    QByteArray bytes = encoder.encode(text);
-    // Also refuse text that would not decode back the same: the decoder drops a byte-order mark
-    // at the start, so a path that begins with U+FEFF would lose it.
-    if (encoder.hasError() || fromNarrow(bytes) != text)
-        return std::nullopt;
-    return bytes;
-}
 
 QString fromNarrow(const QByteArray &bytes)
 {
@@ -38,6 +29,17 @@ QString fromNarrow(const QByteArray &bytes)
     // bytes that never come, which would silently shorten the last path.
     QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
     return decoder.decode(bytes);
+}
+
+std::optional<QByteArray> toNarrow(const QString &text)
+{
+    QStringEncoder encoder(QStringConverter::System);
+    QByteArray bytes = encoder.encode(text);
+    // Some code pages put a look-alike in place of a missing character without an error, and the
+    // decoder drops a byte-order mark at the start; decoding again tells.
+    if (encoder.hasError() || fromNarrow(bytes) != text)
+        return std::nullopt;
+    return bytes;
 }
 
 QString QtPlatform::appFolder() const
@@ -117,7 +119,7 @@ Outcome QtPlatform::writeLines(const QString &path, const QStringList &lines)
 Outcome QtPlatform::setCurrentDir(const QString &path)
 {
     if (!QDir::setCurrent(path))
-        return Outcome::failure(QDir::toNativeSeparators(path));
+        return Outcome::failure(QDir::toNativeSeparators(path) + QLatin1String(": ") + qt_error_string());
     return Outcome::success();
 }
 
@@ -137,7 +139,7 @@ Outcome QtPlatform::startProgram(const QString &program, const QString &argText)
     // Relative paths mean the current directory, never a search of PATH.
     const QString path = QDir::toNativeSeparators(QFileInfo(program).absoluteFilePath());
     QProcess process;
-    process.setWorkingDirectory(QDir::currentPath());
+    process.setWorkingDirectory(QDir::toNativeSeparators(QDir::currentPath()));
 #ifdef Q_OS_WIN
     QString line;
     if (isBatchFile(path)) {
@@ -155,17 +157,30 @@ Outcome QtPlatform::startProgram(const QString &program, const QString &argText)
         process.setProgram(path);
         line = win::commandLine(path, argText);
     }
-    process.setCreateProcessArgumentsModifier([line](QProcess::CreateProcessArguments *a) {
-        a->arguments = line;
-        a->flags |= CREATE_NEW_CONSOLE;
+    // CreateProcess may write into the command line, so it gets a buffer of its own that outlives
+    // the start. A console program gets a console of its own (Qt would give it none), and it must
+    // use that console's handles, not the launcher's missing ones.
+    std::wstring buffer = line.toStdWString();
+    process.setCreateProcessArgumentsModifier([&buffer](QProcess::CreateProcessArguments *a) {
+        a->arguments = buffer.data();
+        a->flags = (a->flags & ~DWORD(CREATE_NO_WINDOW)) | CREATE_NEW_CONSOLE;
+        a->startupInfo->dwFlags &= ~DWORD(STARTF_USESTDHANDLES);
     });
 #else
     StartCommand cmd;
     if (isBatchFile(path)) {
         const QString interpreter =
                 appPath(QString::fromLatin1(BatchInterpreterName));
+        // Checked here: inside a terminal its failure would flash by unread.
+        if (!QFileInfo(interpreter).isExecutable()) {
+            return Outcome::failure(QString::fromUtf8("バッチファイルを実行するプログラムがありません: ")
+                                    + interpreter);
+        }
         const QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
         cmd = posix::batchCommand(interpreter, path, terminal);
+        // Without a terminal nobody can answer PAUSE: it must not wait on the launcher's input.
+        if (terminal.isEmpty())
+            process.setStandardInputFile(QProcess::nullDevice());
     } else {
         cmd = posix::programCommand(path, argText);
     }

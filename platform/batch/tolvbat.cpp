@@ -4,7 +4,8 @@
 // "@". PAUSE waits for Enter when there is a terminal and goes on at once otherwise. Any other line
 // is a program and its arguments, split at blanks, double quotes grouping; a bare program name is
 // looked up in the current directory first, then in PATH. No line is ever handed to a shell.
-// A command that cannot be started stops the batch with a one-line reason on standard error.
+// A command that cannot be started stops the batch with a one-line reason on standard error (and,
+// on a terminal, waits for Enter so that the reason can be read).
 
 #include <cerrno>
 #include <cstdio>
@@ -163,7 +164,8 @@ int main(int argc, char **argv)
         if (!line.empty() && line.front() == '@')
             line = trim(line.substr(1));
         const std::string low = lower(line);
-        if (line.empty() || low == "echo off" || low == "rem" || low.rfind("rem ", 0) == 0)
+        const bool remark = low.rfind("rem", 0) == 0 && (low.size() == 3 || low[3] == ' ' || low[3] == '\t');
+        if (line.empty() || low == "echo off" || remark)
             continue;
         if (low == "pause") {
             waitForEnter();
@@ -175,6 +177,8 @@ int main(int argc, char **argv)
         std::string why;
         if (!run(words, why)) {
             std::cerr << "tolvbat: " << why << '\n';
+            // In a terminal window that closes with us, the reason must stay readable.
+            waitForEnter();
             return 1;
         }
     }
