@@ -104,12 +104,19 @@ Outcome QtPlatform::writeLines(const QString &path, const QStringList &lines)
                 "システムの文字コードで表せない文字がファイル名に含まれています"));
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered write fails only in commit()'s flush, whose error commit() ignores; it
+    // then puts the empty file in place of the old one (seen with a full disk).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Outcome::failure(file.errorString());
-    if (file.write(*bytes) != bytes->size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return Outcome::failure(why);
+    // A short write is retried, so that a full disk is reported with its own reason.
+    for (qint64 done = 0; done < bytes->size();) {
+        const qint64 n = file.write(bytes->constData() + done, bytes->size() - done);
+        if (n <= 0) {
+            const QString why = file.errorString();
+            file.cancelWriting();
+            return Outcome::failure(why);
+        }
+        done += n;
     }
     if (!file.commit())
         return Outcome::failure(file.errorString());
