@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh --deps-only
 
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTOLV_SANITIZE=ON -DTOLV_FUZZ=ON >/dev/null
+    -DTOLV_SANITIZE=ON -DTOLV_FUZZ=ON -DTOLV_FUZZ_SECONDS=10 >/dev/null
 cmake --build build-asan -j"$(nproc)"
 cd build-asan
 ctest --output-on-failure -j"$(nproc)"
