@@ -1,11 +1,153 @@
 #include "Main.h"
+#include "ui_Main.h"
+
+#include "SolverStart.h"
+#include "core/Texts.h"
+#include "ui/Fonts.h"
+#include "ui/filename/Filename.h"
+
+#include <QCursor>
 
 namespace tolv {
 
 Main::Main(TOLV_Com &com, Platform &platform, QWidget *parent)
-    : QWidget(parent), m_com(com), m_platform(platform)
+    : QWidget(parent), ui(std::make_unique<Ui::Main>()), m_com(com), m_platform(platform)
 {
-    setWindowTitle(QStringLiteral("TOLV/Strel -Main"));
+    installFontSubstitutes();
+    ui->setupUi(this);
+    // The form marks its named separators with a "separator" property, as Qt Designer keeps it.
+    for (QAction *action : findChildren<QAction *>())
+        if (action->property("separator").toBool())
+            action->setSeparator(true);
+
+    // The labels size themselves to their text, in whatever face stands in for the designed one.
+    ensurePolished();
+    for (QLabel *label : {ui->Label1, ui->Label3, ui->Label4, ui->Label5, ui->Label6, ui->Label8,
+                          ui->lbl_Version})
+        label->adjustSize();
+
+    connect(ui->cmd_Pre, &QPushButton::clicked, this, &Main::cmd_Pre_Click);
+    connect(ui->cmd_Solver, &QPushButton::clicked, this, &Main::cmd_Solver_Click);
+    connect(ui->cmd_Post, &QPushButton::clicked, this, &Main::cmd_Post_Click);
+    connect(ui->cmd_Viewer, &QPushButton::clicked, this, &Main::cmd_Viewer_Click);
+    connect(ui->cmd_End, &QPushButton::clicked, this, &Main::cmd_End_Click);
+
+    connect(ui->mnu_exec_solver, &QAction::triggered, this, &Main::mnu_exec_solver_Click);
+    connect(ui->mnu_filename, &QAction::triggered, this, &Main::mnu_filename_Click);
+    connect(ui->mnu_Cancel, &QAction::triggered, this, &Main::mnu_Cancel_Click);
+    connect(ui->mnu_run_post, &QAction::triggered, this, &Main::mnu_run_post_Click);
+    connect(ui->mnu_post_filename, &QAction::triggered, this, &Main::mnu_post_filename_Click);
+    connect(ui->mnu_cancel2, &QAction::triggered, this, &Main::mnu_cancel2_Click);
+    connect(ui->mnu_Run_Viewer, &QAction::triggered, this, &Main::mnu_Run_Viewer_Click);
+    connect(ui->mnu_Viewer_Filename, &QAction::triggered, this, &Main::mnu_Viewer_Filename_Click);
+    connect(ui->mnu_Cancel3, &QAction::triggered, this, &Main::mnu_Cancel3_Click);
+
+    ui->cmd_Pre->setFocus();
+}
+
+Main::~Main() = default;
+
+void Main::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+// The client area never becomes smaller than its design, in either direction on its own;
+// the minimum size asks the window manager for the same.
+void Main::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const QSize designed = minimumSize();
+    if (width() < designed.width())
+        resize(designed.width(), height());
+    if (height() < designed.height())
+        resize(width(), designed.height());
+}
+
+void Main::cmd_Pre_Click()
+{
+    TOLV_Com::Exec_Program(m_platform, 1, PreProgram, text::ToolPre, QString());
+}
+
+// The popup's item has run when exec() returns; a dismissed popup leaves the earlier choice.
+void Main::cmd_Solver_Click()
+{
+    ui->mnu_solver->exec(QCursor::pos());
+    if (Menu_Choice == ChoiceRunSolver)
+        solverStartFromRecord(m_com, m_platform);
+}
+
+void Main::cmd_Post_Click()
+{
+    ui->mnu_post->exec(QCursor::pos());
+    if (Menu_Choice != ChoiceRunPost)
+        return;
+    if (m_com.Read_RunDat(m_platform) == 1)
+        TOLV_Com::Exec_Program(m_platform, 1, PostProgram, text::ToolPost, m_com.File_IndIn);
+    else
+        TOLV_Com::Exec_Program(m_platform, 1, PostProgram, text::ToolPost, QString());
+}
+
+void Main::cmd_Viewer_Click() {}
+
+void Main::cmd_End_Click()
+{
+    m_platform.endProgram();
+}
+
+void Main::mnu_exec_solver_Click()
+{
+    Menu_Choice = ChoiceRunSolver;
+}
+
+void Main::mnu_filename_Click()
+{
+    showFilenameDialog(ModeSolver);
+}
+
+void Main::mnu_Cancel_Click()
+{
+    Menu_Choice = ChoiceNone;
+}
+
+void Main::mnu_run_post_Click()
+{
+    Menu_Choice = ChoiceRunPost;
+}
+
+void Main::mnu_post_filename_Click()
+{
+    showFilenameDialog(ModePost);
+}
+
+void Main::mnu_cancel2_Click()
+{
+    Menu_Choice = ChoiceNone;
+}
+
+void Main::mnu_Run_Viewer_Click()
+{
+    Menu_Choice = ChoiceRunViewer;
+}
+
+void Main::mnu_Viewer_Filename_Click()
+{
+    showFilenameDialog(ModeViewer);
+}
+
+void Main::mnu_Cancel3_Click()
+{
+    Menu_Choice = ChoiceNone;
+}
+
+void Main::showFilenameDialog(qint16 mode)
+{
+    // The mode is in place before the dialog loads, so its set-up sees it.
+    m_com.Exec_Mode = mode;
+    Menu_Choice = mode;
+    Filename::showInstance(m_com, m_platform);
 }
 
 } // namespace tolv

@@ -1,9 +1,16 @@
-// The launcher's main window.
+// The launcher's main window: one button per tool of the suite, the popups behind the solver
+// and postprocessor buttons, and the end button.
 #pragma once
 
 #include "core/TOLV_Com.h"
 
 #include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class Main;
+}
 
 namespace tolv {
 
@@ -12,10 +19,40 @@ class Main : public QWidget
     Q_OBJECT
 public:
     Main(TOLV_Com &com, Platform &platform, QWidget *parent = nullptr);
+    ~Main() override;
+
+    // The code of the last item chosen in any of the popups; 0 until one is chosen.
+    qint16 menuChoice() const { return Menu_Choice; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void Form_Resize();
+
+    void cmd_Pre_Click();
+    void cmd_Solver_Click();
+    void cmd_Post_Click();
+    void cmd_Viewer_Click();
+    void cmd_End_Click();
+
+    void mnu_exec_solver_Click();
+    void mnu_filename_Click();
+    void mnu_Cancel_Click();
+    void mnu_run_post_Click();
+    void mnu_post_filename_Click();
+    void mnu_cancel2_Click();
+    void mnu_Run_Viewer_Click();
+    void mnu_Viewer_Filename_Click();
+    void mnu_Cancel3_Click();
+
+    // Records a file-name item's mode and shows the data-file dialog in it.
+    void showFilenameDialog(qint16 mode);
+
+    std::unique_ptr<Ui::Main> ui;
     TOLV_Com &m_com;
     Platform &m_platform;
+    qint16 Menu_Choice = ChoiceNone;
 };
 
 } // namespace tolv

@@ -1,0 +1,57 @@
+#include "SolverStart.h"
+
+#include "core/Texts.h"
+
+namespace tolv {
+
+namespace {
+
+// Lengths and positions count characters, so a character outside the basic plane counts once.
+constexpr qsizetype MaxNameLength = 12;
+constexpr qsizetype ExtensionLength = 4;
+
+QString longNameMessage(const QString &name)
+{
+    return text::LongNameHead + name + text::LongNameTail + text::CrLf + text::LongNameLine2
+            + text::CrLf + text::LongNameLine3;
+}
+
+// The name part of a path: what follows the last folder separator before the final four
+// characters, or the whole path when there is none there.
+QString namePart(const QString &path, QChar separator)
+{
+    const auto chars = path.toUcs4();
+    // The scan starts before the extension, so a separator among the last four characters
+    // never counts as the folder's end.
+    qsizetype i = chars.size() - ExtensionLength;
+    while (i > 0 && chars.at(i - 1) != separator.unicode())
+        --i;
+    i = qMax<qsizetype>(i, 0);
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(chars.constData() + i),
+                             chars.size() - i);
+}
+
+} // namespace
+
+void solverStartFromRecord(TOLV_Com &com, Platform &platform)
+{
+    const QString path = com.Read_RunDat(platform) == 1 ? com.File_Ana : QString();
+
+    if (path.toUcs4().size() > ExtensionLength) {
+        const QString name = namePart(path, platform.separator());
+        if (name.toUcs4().size() > MaxNameLength) {
+            platform.critical(platform.appTitle(), longNameMessage(name));
+            return;
+        }
+    }
+
+    const qsizetype ana = path.indexOf(suffix::Ana);
+    if (ana < 0) {
+        platform.critical(platform.appTitle(), text::NoSolverData);
+        return;
+    }
+    com.File_Bat = path.left(ana) + suffix::Bat;
+    TOLV_Com::Exec_Program(platform, 0, com.File_Bat, text::ToolSolverRun, QString());
+}
+
+} // namespace tolv
