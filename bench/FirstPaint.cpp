@@ -1,7 +1,7 @@
 // Linked into a program beside its own main(): when the application object is constructed it
 // starts watching for the first paint of a top-level window. Once that paint has been handled (the
 // whole window drawn and flushed in the same pass), it prints the time on the monotonic clock and
-// the window's widgets by kind, and ends the program. The benchmark script takes the start time.
+// the window's widgets with their kinds and texts, and ends the program. The benchmark script takes the start time.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
@@ -31,22 +31,17 @@ public:
         // Runs after the paint pass that this event belongs to.
         QTimer::singleShot(0, window, [window] {
             const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            int buttons = 0, labels = 0, edits = 0, others = 0, hidden = 0;
+            std::printf("painted_ns=%lld\n",
+                        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+            // One line per widget: its kind, whether it is hidden, and its text in base64.
             for (QWidget *w : window->findChildren<QWidget *>()) {
-                if (qobject_cast<QAbstractButton *>(w))
-                    ++buttons;
-                else if (qobject_cast<QLabel *>(w))
-                    ++labels;
-                else if (qobject_cast<QLineEdit *>(w))
-                    ++edits;
-                else
-                    ++others;
-                if (w->isHidden())
-                    ++hidden;
+                const char *kind = qobject_cast<QAbstractButton *>(w) ? "button"
+                        : qobject_cast<QLabel *>(w)                   ? "label"
+                        : qobject_cast<QLineEdit *>(w)                ? "edit"
+                                                                      : "other";
+                const QByteArray text = w->property("text").toString().toUtf8().toBase64();
+                std::printf("widget %s %d %s\n", kind, int(w->isHidden()), text.constData());
             }
-            std::printf("painted_ns=%lld buttons=%d labels=%d edits=%d others=%d hidden=%d\n",
-                        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
-                        buttons, labels, edits, others, hidden);
             std::fflush(stdout);
             QCoreApplication::exit(0);
         });

@@ -1,7 +1,9 @@
-// The toolkit's floor: one window with plain widgets and nothing else (no fonts, colours,
-// pictures, icon or resources). Arguments: how many buttons, labels, line edits and other
-// widgets, and how many of them are hidden, in the launcher's main window.
+// The toolkit's floor: one window with plain widgets and nothing else: the default font, colours
+// and style, no pictures, icon or resources. It reads the launcher's main window from standard
+// input, one line per widget as the first-paint probe prints them ("widget KIND HIDDEN TEXT", the
+// text in base64), and makes the same number of widgets of the same kinds with the same texts.
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,25 +11,25 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    int counts[5] = {0, 0, 0, 0, 0};
-    for (int i = 1; i < argc && i <= 5; ++i)
-        counts[i - 1] = QByteArray(argv[i]).toInt();
-    const auto [buttons, labels, edits, others, hidden] = counts;
-
     QWidget window;
     window.resize(517, 485);
-    QList<QWidget *> widgets;
-    for (int i = 0; i < buttons; ++i)
-        widgets << new QPushButton(QStringLiteral("Button"), &window);
-    for (int i = 0; i < labels; ++i)
-        widgets << new QLabel(QStringLiteral("Label"), &window);
-    for (int i = 0; i < edits; ++i)
-        widgets << new QLineEdit(QStringLiteral("Text"), &window);
-    for (int i = 0; i < others; ++i)
-        widgets << new QWidget(&window);
-    for (int i = 0; i < widgets.size(); ++i) {
-        widgets[i]->setGeometry(8 + (i % 4) * 120, 8 + (i / 4) * 40, 110, 30);
-        widgets[i]->setHidden(i >= widgets.size() - hidden);
+
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        return 1;
+    int i = 0;
+    for (const QByteArray &line : in.readAll().split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        if (f.size() < 3 || f[0] != "widget")
+            continue;
+        const QString text = QString::fromUtf8(QByteArray::fromBase64(f.value(3)));
+        QWidget *w = f[1] == "button" ? new QPushButton(text, &window)
+                : f[1] == "label"     ? new QLabel(text, &window)
+                : f[1] == "edit"      ? static_cast<QWidget *>(new QLineEdit(text, &window))
+                                      : new QWidget(&window);
+        w->setGeometry(8 + (i % 4) * 120, 8 + (i / 4) * 40, 110, 30);
+        w->setHidden(f[2] == "1");
+        ++i;
     }
     window.show();
     return app.exec();
