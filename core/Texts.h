@@ -45,6 +45,7 @@ inline const QString PostNameRejectedTail = QStringLiteral(" はポスト用デ�
 inline const QString PostNameRequest = QStringLiteral("ポスト用データファイル名を指定してください");
 inline const QString CannotStartTail = QStringLiteral("）を起動できません。");
 inline const QString CannotWriteTail = QStringLiteral("に書き込めません。");
+inline const QString CannotChangeDirTail = QStringLiteral("に移動できません。");
 inline const QString CrLf = QStringLiteral("\r\n");
 inline const QString MessageTitle = QStringLiteral("TOLV_Strel");
 

@@ -5,6 +5,12 @@
 
 #include <QWidget>
 
+#include <memory>
+
+namespace Ui {
+class Filename;
+}
+
 namespace tolv {
 
 class Filename : public QWidget
@@ -17,10 +23,24 @@ public:
     // The open dialog, or null.
     static Filename *instance();
 
+    ~Filename() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     Filename(TOLV_Com &com, Platform &platform);
+
+    void Form_Load();
+    void cmd_OK_Click();
+    void cmd_Ref_Click();
+    void cmd_Run_Click();
+
+    std::unique_ptr<Ui::Filename> ui;
     TOLV_Com &m_com;
     Platform &m_platform;
+    // The dialog's own open-file dialog: it keeps its filter from one browse to the next.
+    std::unique_ptr<OpenFileDialog> m_commonDialog;
 };
 
 } // namespace tolv

@@ -1,0 +1,28 @@
+// The Run command of the data-file dialog: from the named data file to a started tool and a new
+// run record.
+#pragma once
+
+#include "TOLV_Com.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tolv {
+
+// Runs the tool of the current Exec_Mode with the file named by `text` (the dialog's file-name field).
+// Solver mode (190): derives the file set from the ".ana" name, reads the solver program's name from
+// the analysis-type file <base>.bat, writes solver.bat in the application folder, makes the application
+// folder the current directory and starts solver.bat. Every other mode starts TOLV_Post.exe with the
+// name. Then run.dat is written. Each check that fails shows its message and ends the command; a file
+// that cannot be written is reported with the platform's reason.
+void runCommand(TOLV_Com &com, Platform &p, const QString &text);
+
+// The solver program's file name taken from the first field of the analysis-type file: the six
+// characters in front of the first ".exe" and ".exe" itself, leading blanks removed. The item is
+// trimmed of spaces first. Nothing when ".exe" is absent, when it starts before the seventh character,
+// or when the name holds a character that the command interpreter would act on instead of running the
+// program: & | < > ^ % " , ; = a blank or a control character.
+std::optional<QString> cutSolverName(const QString &solverItem);
+
+} // namespace tolv
