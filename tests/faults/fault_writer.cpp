@@ -1,12 +1,15 @@
-// Writes the run record into an application folder that the file system refuses to change, in a
-// private mount namespace so that nothing outside this process sees the mounts:
-//   fault_writer readonly FOLDER   FOLDER is bind-mounted read-only over itself
-//   fault_writer full FOLDER       FOLDER is a tiny tmpfs that holds an earlier run.dat and is full
-//   fault_writer nearly-full FOLDER   the same with two pages free: the new record fits only in part
-// Prints one JSON object: "skip" with the reason when the namespace cannot be had, otherwise the
-// messages that the user got, run.dat before and after (base64) and the folder's entries after.
+// Runs the data-file dialog's Run command in an application folder that the file system refuses
+// to change, inside a private mount namespace so that nothing outside this process sees the mounts:
+//   fault_writer MODE TOOL FOLDER NAME
+//   MODE readonly: FOLDER is bind-mounted read-only over itself
+//        full: FOLDER is a small tmpfs holding an earlier run.dat and TOLV_Post.exe, and full
+//        nearly-full: the same with two pages free, so the new record fits only in part
+//   TOOL solver or post: the dialog's mode; NAME: the text of its file-name field
+// Prints one JSON object: "skip" with the reason when no namespace can be had, otherwise the
+// messages that the user got, the folder's run.dat before and after (base64) and its entries after.
 #include "FolderPlatform.h"
 
+#include "core/RunCommand.h"
 #include "core/TOLV_Com.h"
 
 #include <QCoreApplication>
@@ -46,10 +49,11 @@ QByteArray readAll(const QString &path)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3)
+    if (argc != 5)
         return 2;
     const QByteArray mode = argv[1];
-    const QByteArray folder = argv[2];
+    const QByteArray tool = argv[2];
+    const QByteArray folder = argv[3];
 
     // Before any thread exists: a multi-threaded process cannot leave its mount namespace.
     if (unshare(CLONE_NEWNS) != 0)
@@ -68,11 +72,11 @@ int main(int argc, char *argv[])
         if (mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
             return skip("read-only remount");
     } else if (mode == "full" || mode == "nearly-full") {
-        if (mount("tmpfs", folder.constData(), "tmpfs", 0, "size=64k") != 0)
+        if (mount("tmpfs", folder.constData(), "tmpfs", 0, "size=256k") != 0)
             return skip("tmpfs mount");
         TOLV_Com earlier;
         earlier.setFileSet(QStringLiteral("/earlier/beam"));
-        if (!earlier.Write_RunDat(p).ok)
+        if (!earlier.Write_RunDat(p).ok || !QFile::copy(QStringLiteral("/bin/true"), p.appPath(PostProgram)))
             return 3;
         QFile filler(dir + QLatin1String("/filler"));
         if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
@@ -87,10 +91,8 @@ int main(int argc, char *argv[])
 
     const QByteArray before = readAll(runDat);
     TOLV_Com com;
-    com.setFileSet(QStringLiteral("/next/") + QString(3000, u'n'));
-    const Outcome written = com.Write_RunDat(p);
-    if (!written.ok)
-        reportWriteFailure(p, runDat, written.reason);
+    com.Exec_Mode = tool == "solver" ? ModeSolver : ModePost;
+    runCommand(com, p, QString::fromLocal8Bit(argv[4]));
 
     QJsonArray messages;
     for (const test::Message &m : p.messages)
@@ -98,10 +100,7 @@ int main(int argc, char *argv[])
     QJsonArray entries;
     for (const QString &name : QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
         entries << name;
-    return print({{"written", written.ok},
-                  {"path", runDat},
-                  {"reason", written.reason},
-                  {"messages", messages},
+    return print({{"messages", messages},
                   {"before", QString::fromLatin1(before.toBase64())},
                   {"after", QString::fromLatin1(readAll(runDat).toBase64())},
                   {"entries", entries}});
