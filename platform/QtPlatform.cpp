@@ -3,6 +3,8 @@
 #include "CommandLines.h"
 #include "core/Fields.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -221,7 +223,14 @@ public:
     {
         m_dialog.setAcceptMode(QFileDialog::AcceptOpen);
         m_dialog.setFileMode(QFileDialog::ExistingFile);
-        if (m_dialog.exec() != QDialog::Accepted || m_dialog.selectedFiles().isEmpty())
+        const bool accepted = m_dialog.exec() == QDialog::Accepted;
+        // A name typed and confirmed with Enter leaves the field's completion list on screen, where
+        // it would swallow the next click; the dialog is only hidden, so close the list with it.
+        for (QCompleter *completer : m_dialog.findChildren<QCompleter *>()) {
+            if (completer->popup()->isVisible())
+                completer->popup()->hide();
+        }
+        if (!accepted || m_dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return QDir::toNativeSeparators(m_dialog.selectedFiles().constFirst());
     }

@@ -129,6 +129,10 @@ void TestFilenameForm::fileNameFieldLook()
     QVERIFY(!field->isEnabled());
     QVERIFY(field->text().isEmpty());
     checkFont(field, 9.75, "/データ/試験.ana");
+    // The field cannot be typed into, but the chosen name must stay readable on its light yellow.
+    const QPalette pal = field->palette();
+    QCOMPARE(pal.color(QPalette::Disabled, QPalette::Base), QColor(255, 255, 192));
+    QVERIFY(pal.color(QPalette::Disabled, QPalette::Text).lightness() < 100);
 }
 
 void TestFilenameForm::label()

@@ -104,8 +104,8 @@ void TestSolverStart::start_data()
             << win << "C:\\データ\\ＡＢＣＤＥＦＧＨＩ.ana" << "" << "ＡＢＣＤＥＦＧＨＩ.ana";
     QTest::newRow("win: half-width katakana count once")
             << win << "C:\\d\\ﾓﾃﾞﾙ0123.ana" << "C:\\d\\ﾓﾃﾞﾙ0123.bat" << "";
-    QTest::newRow("win: a character outside the basic plane counts once")
-            << win << "C:\\d\\abcdefg\U0001F600.ana" << "C:\\d\\abcdefg\U0001F600.bat" << "";
+    QTest::newRow("win: a character outside the basic plane counts as its two UTF-16 units")
+            << win << "C:\\d\\abcdefg\U0001F600.ana" << "" << "abcdefg\U0001F600.ana";
     QTest::newRow("lin: eleven characters")
             << lin << "/home/u/model01.ana" << "/home/u/model01.bat" << "";
     QTest::newRow("lin: thirteen characters stop")

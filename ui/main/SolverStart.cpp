@@ -6,7 +6,7 @@ namespace tolv {
 
 namespace {
 
-// Lengths and positions count characters, so a character outside the basic plane counts once.
+// Lengths and positions count UTF-16 units, as the platform's own string functions do.
 constexpr qsizetype MaxNameLength = 12;
 constexpr qsizetype ExtensionLength = 4;
 
@@ -17,18 +17,12 @@ QString longNameMessage(const QString &name)
 }
 
 // The name part of a path: what follows the last folder separator before the final four
-// characters, or the whole path when there is none there.
+// characters, or the whole path when there is none there. The scan starts before the extension,
+// so a separator among the last four characters never counts as the folder's end.
 QString namePart(const QString &path, QChar separator)
 {
-    const auto chars = path.toUcs4();
-    // The scan starts before the extension, so a separator among the last four characters
-    // never counts as the folder's end.
-    qsizetype i = chars.size() - ExtensionLength;
-    while (i > 0 && chars.at(i - 1) != separator.unicode())
-        --i;
-    i = qMax<qsizetype>(i, 0);
-    return QString::fromUcs4(reinterpret_cast<const char32_t *>(chars.constData() + i),
-                             chars.size() - i);
+    const qsizetype i = path.lastIndexOf(separator, path.size() - ExtensionLength - 1);
+    return path.mid(i + 1);
 }
 
 } // namespace
@@ -37,9 +31,9 @@ void solverStartFromRecord(TOLV_Com &com, Platform &platform)
 {
     const QString path = com.Read_RunDat(platform) == 1 ? com.File_Ana : QString();
 
-    if (path.toUcs4().size() > ExtensionLength) {
+    if (path.size() > ExtensionLength) {
         const QString name = namePart(path, platform.separator());
-        if (name.toUcs4().size() > MaxNameLength) {
+        if (name.size() > MaxNameLength) {
             platform.critical(platform.appTitle(), longNameMessage(name));
             return;
         }

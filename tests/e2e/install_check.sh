@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs into a temporary prefix and builds the Debian package; checks the layout and the desktop
+# entry, then starts each installed launcher through its link in bin/ and walks it briefly: the
+# preprocessor and a solver run through the batch interpreter show that it finds its folder and
+# its helpers. The suite's programs are added to each application folder as a user would.
+set -euo pipefail
+build=$1 source=$2 suite=$3 python=${4:-/usr/bin/python3}
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/tolv-install-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAILED: $*"; exit 1; }
+
+check_layout() { # prefix
+    local p=$1
+    [[ -L $p/bin/tolvstrel ]] || fail "$p/bin/tolvstrel is not a symbolic link"
+    [[ $(readlink -f "$p/bin/tolvstrel") == "$(readlink -f "$p/lib/tolvstrel/TOLVStrel")" ]] \
+        || fail "$p/bin/tolvstrel does not lead to the launcher"
+    [[ -x $p/lib/tolvstrel/tolvbat ]] || fail "no batch interpreter in $p/lib/tolvstrel"
+    [[ -f $p/share/icons/hicolor/32x32/apps/tolvstrel.png ]] || fail "no icon in $p"
+    desktop-file-validate "$p/share/applications/tolvstrel.desktop" || fail "desktop entry of $p"
+    grep -qx 'Icon=tolvstrel' "$p/share/applications/tolvstrel.desktop"
+    grep -qx 'Exec=tolvstrel' "$p/share/applications/tolvstrel.desktop"
+}
+
+walk() { # prefix name
+    "$python" "$here/walk.py" --demo "$1" --app-subdir lib/tolvstrel --launcher bin/tolvstrel \
+        --source "$source" --shots "$work/shots-$2" \
+        --steps start_launcher,preprocessor,solver_by_file_name,end
+}
+
+echo "== cmake --install into a temporary prefix"
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+check_layout "$work/prefix"
+[[ ! -e $work/prefix/lib/tolvstrel/TOLV_Pre.exe ]] || fail "the stand-ins are installed by default"
+cmake --install "$build" --prefix "$work/prefix" --component demo >/dev/null
+for f in TOLV_Pre.exe TOLV_Post.exe STATIC.exe; do
+    [[ -x $work/prefix/lib/tolvstrel/$f ]] || fail "component demo did not install $f"
+done
+walk "$work/prefix" prefix
+
+echo "== Debian package"
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpack.log" 2>&1 \
+    || { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/package/tolvstrel_*.deb)
+info=$(dpkg-deb --info "$deb")
+grep -q '^ Package: tolvstrel$' <<<"$info" || fail "package name"
+grep -q '^ Depends: .*libqt6widgets6' <<<"$info" || fail "package dependencies"
+if grep -q '\.exe$' <<<"$(dpkg-deb --contents "$deb")"; then fail "the package holds stand-ins"; fi
+dpkg-deb -x "$deb" "$work/root"
+check_layout "$work/root/usr"
+cp "$suite"/*.exe "$work/root/usr/lib/tolvstrel/"
+walk "$work/root/usr" deb
+echo "install check passed"
