@@ -114,8 +114,8 @@ def main():
             launcher.append(probe(launcher_cmd, env)[:2])
             floor.append(probe(floor_cmd, env, window)[:2])
 
-        exec_out = subprocess.run([os.path.join(BENCH, "bench_exec"), "50"], capture_output=True,
-                                  text=True, check=True).stdout
+        exec_out = subprocess.run([os.path.join(BENCH, "bench_exec"), "50"], env=env,
+                                  capture_output=True, text=True, check=True).stdout
         exec_fields = dict(re.findall(r"(\w+)=([\d.]+)", exec_out))
         idle_ms, wakeups = idle(env)
     finally:

@@ -7,7 +7,10 @@
 #include "core/Texts.h"
 
 #include <QTemporaryDir>
+#include <QDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace tolv;
 using namespace tolv::test;
@@ -20,6 +23,7 @@ private slots:
     void cannotStart();
     void longNames_data();
     void longNames();
+    void startedProgramIsOnItsOwn();
 };
 
 // "dir": a folder named like the program; "plain": no execute permission (root is refused too);
@@ -87,6 +91,53 @@ void TestLaunchFaults::longNames()
     QCOMPARE(p.messages.size(), 1);
     QCOMPARE(p.messages[0].text, text::ToolSolverRun + text::OpenParen + path + text::NotFoundTail);
     QVERIFY(snapshot(dir.path()).isEmpty());
+}
+
+namespace {
+
+// Children of this process that have ended but were not reaped.
+int zombieChildren()
+{
+    int zombies = 0;
+    const QString self = QString::number(getpid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid ...: the name may hold blanks, so split after its closing parenthesis.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> f = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (f.size() > 1 && f[0] == "Z" && f[1] == self.toLatin1())
+            ++zombies;
+    }
+    return zombies;
+}
+
+} // namespace
+
+// A started program runs in a session of its own (a terminal's hang-up or Ctrl+C for the launcher
+// does not reach it), and once it ends nothing of it is left behind in the launcher.
+void TestLaunchFaults::startedProgramIsOnItsOwn()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("stat"));
+    const QString program = dir.filePath(PreProgram);
+    QVERIFY(writeFile(program, "#!/bin/sh\ncat /proc/$$/stat > \"$1\"\n"));
+    QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner));
+    FolderPlatform p(dir.path());
+    const int zombiesBefore = zombieChildren();
+    TOLV_Com::Exec_Program(p, 1, PreProgram, text::ToolPre, out);
+    QVERIFY(p.messages.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > 0, 10000);
+    QFile stat(out);
+    QVERIFY(stat.open(QIODevice::ReadOnly));
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> f = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    QVERIFY(f.size() > 4);
+    const QByteArray pid = line.left(line.indexOf(' '));
+    QCOMPARE(f[3], pid); // session id: its own
+    QVERIFY(f[3].toLong() != long(getsid(0)));
+    QTRY_COMPARE_WITH_TIMEOUT(zombieChildren(), zombiesBefore, 10000);
 }
 
 QTEST_GUILESS_MAIN(TestLaunchFaults)
