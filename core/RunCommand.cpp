@@ -92,6 +92,9 @@ std::optional<QString> cutSolverName(const QString &solverItem)
     if (pos < 7)
         return std::nullopt;
     const QString cut = trimSpaces(item.mid(pos - 7, 10));
+    // Blanks alone in front of ".exe" leave no program name.
+    if (cut.size() == Exe.size())
+        return std::nullopt;
     for (const QChar c : cut) {
         if (isDangerous(c))
             return std::nullopt;

@@ -21,7 +21,7 @@ void runCommand(TOLV_Com &com, Platform &p, const QString &text);
 // The solver program's file name taken from the first field of the analysis-type file: the six
 // characters in front of the first ".exe" and ".exe" itself, leading blanks removed. The item is
 // trimmed of spaces first. Nothing when ".exe" is absent, when it starts before the seventh character,
-// or when the name holds a character that the command interpreter would act on instead of running the
+// when only blanks stand in front of it, or when the name holds a character that the command interpreter would act on instead of running the
 // program: & | < > ^ % " , ; = a blank or a control character.
 std::optional<QString> cutSolverName(const QString &solverItem);
 

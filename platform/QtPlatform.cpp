@@ -21,13 +21,25 @@
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
+#else
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+extern char **environ;
 #endif
 
 namespace tolv {
 
 QString fromNarrow(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringConverter::System);
+    // Stateless: an incomplete sequence at the end becomes U+FFFD instead of being held back for
+    // bytes that never come, which would silently shorten the last path.
+    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
     return decoder.decode(bytes);
 }
 
@@ -35,8 +47,8 @@ std::optional<QByteArray> toNarrow(const QString &text)
 {
     QStringEncoder encoder(QStringConverter::System);
     QByteArray bytes = encoder.encode(text);
-    // Some code pages put a look-alike in place of a missing character without an error;
-    // decoding again tells.
+    // Some code pages put a look-alike in place of a missing character without an error, and the
+    // decoder drops a byte-order mark at the start; decoding again tells.
     if (encoder.hasError() || fromNarrow(bytes) != text)
         return std::nullopt;
     return bytes;
@@ -104,12 +116,19 @@ Outcome QtPlatform::writeLines(const QString &path, const QStringList &lines)
                 "システムの文字コードで表せない文字がファイル名に含まれています"));
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered write fails only in commit()'s flush, whose error commit() ignores; it
+    // then puts the empty file in place of the old one (seen with a full disk).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Outcome::failure(file.errorString());
-    if (file.write(*bytes) != bytes->size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return Outcome::failure(why);
+    // A short write is retried, so that a full disk is reported with its own reason.
+    for (qint64 done = 0; done < bytes->size();) {
+        const qint64 n = file.write(bytes->constData() + done, bytes->size() - done);
+        if (n <= 0) {
+            const QString why = file.errorString();
+            file.cancelWriting();
+            return Outcome::failure(why);
+        }
+        done += n;
     }
     if (!file.commit())
         return Outcome::failure(file.errorString());
@@ -134,13 +153,62 @@ void QtPlatform::critical(const QString &title, const QString &text)
     box.exec();
 }
 
+#ifndef Q_OS_WIN
+namespace {
+
+// Starts the command without waiting for it, in a session of its own, with default signal
+// handling. posix_spawn does not copy the launcher's memory as fork() does, which took most of
+// the time of a start (milliseconds for a process that shows a window); it still reports a
+// program that cannot be executed. The child is reaped by a thread that sleeps until it ends.
+Outcome spawnDetached(const StartCommand &cmd, bool nullInput)
+{
+    QList<QByteArray> args{QFile::encodeName(cmd.program)};
+    for (const QString &argument : cmd.arguments)
+        args << argument.toLocal8Bit();
+    std::vector<char *> argv;
+    for (QByteArray &arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (nullInput)
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 34)
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (error != 0)
+        return Outcome::failure(qt_error_string(error));
+    std::thread([pid] {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    return Outcome::success();
+}
+
+} // namespace
+#endif
+
 Outcome QtPlatform::startProgram(const QString &program, const QString &argText)
 {
     // Relative paths mean the current directory, never a search of PATH.
     const QString path = QDir::toNativeSeparators(QFileInfo(program).absoluteFilePath());
+#ifdef Q_OS_WIN
     QProcess process;
     process.setWorkingDirectory(QDir::toNativeSeparators(QDir::currentPath()));
-#ifdef Q_OS_WIN
     QString line;
     if (isBatchFile(path)) {
         const std::optional<QString> args = win::batchArguments(path);
@@ -166,8 +234,12 @@ Outcome QtPlatform::startProgram(const QString &program, const QString &argText)
         a->flags = (a->flags & ~DWORD(CREATE_NO_WINDOW)) | CREATE_NEW_CONSOLE;
         a->startupInfo->dwFlags &= ~DWORD(STARTF_USESTDHANDLES);
     });
+    if (!process.startDetached())
+        return Outcome::failure(process.errorString());
+    return Outcome::success();
 #else
     StartCommand cmd;
+    bool nullInput = false;
     if (isBatchFile(path)) {
         const QString interpreter =
                 appPath(QString::fromLatin1(BatchInterpreterName));
@@ -179,17 +251,13 @@ Outcome QtPlatform::startProgram(const QString &program, const QString &argText)
         const QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
         cmd = posix::batchCommand(interpreter, path, terminal);
         // Without a terminal nobody can answer PAUSE: it must not wait on the launcher's input.
-        if (terminal.isEmpty())
-            process.setStandardInputFile(QProcess::nullDevice());
+        nullInput = terminal.isEmpty();
     } else {
         cmd = posix::programCommand(path, argText);
     }
-    process.setProgram(cmd.program);
-    process.setArguments(cmd.arguments);
+    // In the current directory, which the started program inherits.
+    return spawnDetached(cmd, nullInput);
 #endif
-    if (!process.startDetached())
-        return Outcome::failure(process.errorString());
-    return Outcome::success();
 }
 
 namespace {

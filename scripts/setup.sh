@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing and configures the build in ./build.
+# With --deps-only it only installs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +17,8 @@ if ((${#missing[@]})); then
     $sudo apt-get update -q
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+
+[[ "${1:-}" == "--deps-only" ]] && exit 0
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"

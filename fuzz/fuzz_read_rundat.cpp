@@ -1,0 +1,61 @@
+// Read_RunDat on arbitrary bytes in run.dat, decoded as the real platform decodes them: the result
+// agrees with File_Dat, fields past the end keep their values, nothing is shown, started or
+// written, and a record that can be written back reads back the same.
+#include "FuzzSupport.h"
+
+#include "core/Fields.h"
+#include "core/TOLV_Com.h"
+
+using namespace tolv;
+
+namespace {
+
+const QStringList Earlier = {QStringLiteral("d0"), QStringLiteral("a0"), QStringLiteral("o0"),
+                             QStringLiteral("f0"), QStringLiteral("i0")};
+
+void setRecord(TOLV_Com &com, const QStringList &five)
+{
+    com.File_Dat = five[0];
+    com.File_Ana = five[1];
+    com.File_Out = five[2];
+    com.File_Fem = five[3];
+    com.File_IndIn = five[4];
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    fuzz::MemoryPlatform p;
+    const QString path = p.inApp(RunDatName);
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    p.bytes[path] = bytes;
+
+    TOLV_Com com;
+    setRecord(com, Earlier);
+    const qint16 result = com.Read_RunDat(p);
+    FUZZ_CHECK(result == 0 || result == 1, QString::number(result));
+    FUZZ_CHECK((result == 1) == !trimSpaces(com.File_Dat).isEmpty(), fuzz::show(com.runRecord()));
+    FUZZ_CHECK(p.messages.isEmpty() && p.starts.isEmpty() && p.bytes.value(path) == bytes, QString());
+
+    FieldReader reader(fromNarrow(bytes));
+    QStringList expected;
+    for (const QString &earlier : Earlier)
+        expected << reader.next().value_or(earlier);
+    FUZZ_CHECK(com.runRecord() == expected,
+               fuzz::show(com.runRecord()) + QLatin1String(" vs ") + fuzz::show(expected));
+
+    const QStringList record = com.runRecord();
+    const Outcome written = com.Write_RunDat(p);
+    if (written.ok) {
+        TOLV_Com again;
+        setRecord(again, {QString(), QString(), QString(), QString(), QString()});
+        again.Read_RunDat(p);
+        FUZZ_CHECK(again.runRecord() == record,
+                   fuzz::show(again.runRecord()) + QLatin1String(" vs ") + fuzz::show(record));
+    } else {
+        FUZZ_CHECK(!written.reason.isEmpty(), fuzz::show(record));
+        FUZZ_CHECK(p.bytes.value(path) == bytes, fuzz::show(record));
+    }
+    return 0;
+}

@@ -1,0 +1,287 @@
+// run.dat in every state that the suite, a crash or a user can leave it in: what Read_RunDat
+// makes of it, what the user is told when the record cannot be written, and that a failed write
+// never loses or half-writes the earlier record. Through the real file system and the fake.
+#include "FolderPlatform.h"
+
+#include "core/Fields.h"
+#include "core/TOLV_Com.h"
+#include "core/Texts.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tolv;
+using namespace tolv::test;
+
+namespace {
+
+const QString EarlierBase = QStringLiteral("/earlier/beam");
+
+QStringList fileSet(const QString &base)
+{
+    TOLV_Com com;
+    com.setFileSet(base);
+    return com.runRecord();
+}
+
+QByteArray lines(const QStringList &fields, const QByteArray &end)
+{
+    QByteArray bytes;
+    for (const QString &f : fields)
+        bytes += f.toUtf8() + end;
+    return bytes;
+}
+
+QByteArray crlfRecord(const QStringList &fields)
+{
+    return lines(fields, "\r\n");
+}
+
+} // namespace
+
+class TestRunDatFaults : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readFaults_data();
+    void readFaults();
+    void binaryGarbage();
+    void tenMegabyteLine();
+    void writeFaults_data();
+    void writeFaults();
+    void noTemporaryFilesLeft();
+    void fakePlatformFaults();
+};
+
+// What is at the run.dat path: "none", "dir", "unreadable" (a regular file whose reading fails,
+// which permissions cannot give us as root) or "bytes".
+void TestRunDatFaults::readFaults_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("record");
+
+    const QStringList earlier = fileSet(EarlierBase);
+    const QStringList fresh = fileSet(QStringLiteral("/data/frame"));
+    QTest::newRow("missing") << "none" << QByteArray() << -9 << earlier;
+    QTest::newRow("a directory") << "dir" << QByteArray() << -9 << earlier;
+    QTest::newRow("unreadable") << "unreadable" << QByteArray() << 1 << earlier;
+    QTest::newRow("empty") << "bytes" << QByteArray() << 1 << earlier;
+    QTest::newRow("LF only") << "bytes" << lines(fresh, "\n") << 1 << fresh;
+    QTest::newRow("CR only") << "bytes" << lines(fresh, "\r") << 1 << fresh;
+    QTest::newRow("no final line end") << "bytes" << crlfRecord(fresh).chopped(2) << 1 << fresh;
+    QTest::newRow("blank first line") << "bytes" << "   \r\n" + crlfRecord(fresh.mid(1)) << 0
+                                      << (QStringList{QStringLiteral("   ")} + fresh.mid(1));
+
+    // Bytes that are not UTF-8 (a record written on a Japanese Windows system, in Shift_JIS, or
+    // cut off inside a character) read as U+FFFD, each path keeps its own line, and a character
+    // cut off at the very end is not silently dropped.
+    const QString r = QStringLiteral("\ufffd");
+    QTest::newRow("invalid bytes for the narrow encoding")
+            << "bytes"
+            << QByteArray("C:\\\x89\xf0\x90\xcd\\b.dat\r\n/a/\xff\xfe.ana\r\n/a/\xe6\x97\r\n"
+                          "/a/\xc3(.fem\r\n/a/i\xe2\x82")
+            << 1
+            << QStringList{"C:\\" + r + r + r + r + "\\b.dat", "/a/" + r + r + ".ana", "/a/" + r + r,
+                           "/a/" + r + "(.fem", "/a/i" + r + r};
+
+    const QString n32767(32767, u'n');
+    const QString n32768 = n32767 + u'x';
+    const QString n100k(100000, u'm');
+    const QStringList longNames{n32767, n32768, n100k, QStringLiteral("f"), QStringLiteral("i")};
+    QTest::newRow("names of 32,767 characters and more") << "bytes" << crlfRecord(longNames) << 1
+                                                         << longNames;
+}
+
+void TestRunDatFaults::readFaults()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, result);
+    QFETCH(QStringList, record);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString runDat = dir.filePath(RunDatName);
+    if (kind == QLatin1String("dir")) {
+        QVERIFY(QDir(dir.path()).mkdir(RunDatName));
+        QVERIFY(writeFile(runDat + QLatin1String("/inside"), "kept"));
+    } else if (kind == QLatin1String("unreadable")) {
+        // Opening succeeds, every read fails with EIO.
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), runDat));
+    } else if (kind == QLatin1String("bytes")) {
+        QVERIFY(writeFile(runDat, bytes));
+    }
+    const auto before = snapshot(dir.path());
+
+    FolderPlatform p(dir.path());
+    TOLV_Com com;
+    com.setFileSet(EarlierBase);
+    QCOMPARE(com.Read_RunDat(p), qint16(result));
+    QCOMPARE(com.runRecord(), record);
+    QVERIFY(p.messages.isEmpty());
+    QCOMPARE(snapshot(dir.path()), before);
+
+    // The next Run writes the record whole over whatever was there, or tells the user why not
+    // and leaves it as it was.
+    com.setFileSet(QStringLiteral("/next/run"));
+    const Outcome written = com.Write_RunDat(p);
+    if (kind == QLatin1String("bytes") || kind == QLatin1String("none")) {
+        QVERIFY2(written.ok, qPrintable(written.reason));
+        QFile file(runDat);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), crlfRecord(fileSet(QStringLiteral("/next/run"))));
+    } else {
+        QVERIFY(!written.ok);
+        QVERIFY(!written.reason.isEmpty());
+        QCOMPARE(snapshot(dir.path()), before);
+    }
+}
+
+void TestRunDatFaults::binaryGarbage()
+{
+    QTemporaryDir dir;
+    FolderPlatform p(dir.path());
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        QRandomGenerator random(seed);
+        QByteArray bytes(64 * 1024, Qt::Uninitialized);
+        random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+        QVERIFY(writeFile(dir.filePath(RunDatName), bytes));
+
+        TOLV_Com com;
+        com.setFileSet(EarlierBase);
+        const qint16 result = com.Read_RunDat(p);
+        QCOMPARE(result, qint16(trimSpaces(com.File_Dat).isEmpty() ? 0 : 1));
+        for (const QString &field : com.runRecord())
+            QVERIFY(!field.contains(u'\n'));
+        QVERIFY(p.messages.isEmpty());
+    }
+}
+
+void TestRunDatFaults::tenMegabyteLine()
+{
+    QTemporaryDir dir;
+    FolderPlatform p(dir.path());
+    const QByteArray line(10 * 1024 * 1024, 'x');
+    const QByteArray bytes = line + "\r\n/a.ana\r\n/a.out\r\n/a.fem\r\n/a.ind.in\r\n";
+    QVERIFY(writeFile(dir.filePath(RunDatName), bytes));
+
+    TOLV_Com com;
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(com.Read_RunDat(p), qint16(1));
+    QCOMPARE(com.File_Dat.size(), line.size());
+    QCOMPARE(com.File_IndIn, QStringLiteral("/a.ind.in"));
+    // Written back whole, too.
+    QVERIFY(com.Write_RunDat(p).ok);
+    QFile file(dir.filePath(RunDatName));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == bytes);
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+}
+
+// How the application folder fails: "dir" (run.dat is a directory), "file in the way" (the folder
+// is a path under a regular file), "missing" (the folder does not exist), "unrepresentable" and
+// "refused" (the record itself cannot be stored).
+void TestRunDatFaults::writeFaults_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("run.dat is a directory") << "dir";
+    QTest::newRow("a file in the way of the folder") << "file in the way";
+    QTest::newRow("the folder is missing") << "missing";
+    QTest::newRow("not representable in the narrow encoding") << "unrepresentable";
+    QTest::newRow("a path the format cannot hold") << "refused";
+}
+
+void TestRunDatFaults::writeFaults()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString folder = dir.path();
+    const QByteArray earlier = crlfRecord(fileSet(EarlierBase));
+    TOLV_Com com;
+    com.setFileSet(QStringLiteral("/next/run"));
+
+    if (kind == QLatin1String("dir")) {
+        QVERIFY(QDir(folder).mkdir(RunDatName));
+    } else if (kind == QLatin1String("file in the way")) {
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("plain")), "a file"));
+        folder = dir.filePath(QStringLiteral("plain/app"));
+    } else if (kind == QLatin1String("missing")) {
+        folder = dir.filePath(QStringLiteral("gone/app"));
+    } else {
+        QVERIFY(writeFile(dir.filePath(RunDatName), earlier));
+        // A byte-order mark at the start would be dropped when read back; a lone surrogate has no
+        // UTF-8 form. A leading double quote has no form in run.dat at all.
+        if (kind == QLatin1String("unrepresentable"))
+            com.File_Dat = QStringLiteral("\ufeff/bom.dat");
+        else
+            com.File_Ana = QStringLiteral("\"/quoted.ana");
+    }
+    const auto before = snapshot(dir.path());
+
+    FolderPlatform p(folder);
+    const QString path = p.appPath(RunDatName);
+    const Outcome written = com.Write_RunDat(p);
+    QVERIFY(!written.ok);
+    QVERIFY(!written.reason.isEmpty());
+    reportWriteFailure(p, path, written.reason);
+    QCOMPARE(p.messages.size(), 1);
+    QCOMPARE(p.messages[0].title, text::MessageTitle);
+    QCOMPARE(p.messages[0].text, path + text::CannotWriteTail + text::CrLf + written.reason);
+    QCOMPARE(snapshot(dir.path()), before);
+}
+
+// A failed write leaves no temporary file behind in the application folder.
+void TestRunDatFaults::noTemporaryFilesLeft()
+{
+    QTemporaryDir dir;
+    const QByteArray earlier = crlfRecord(fileSet(EarlierBase));
+    QVERIFY(writeFile(dir.filePath(RunDatName), earlier));
+    FolderPlatform p(dir.path());
+    const auto before = snapshot(dir.path());
+    for (const QString &bad : {QString(QChar(0xd800)), QStringLiteral("a\r\nb"), QStringLiteral("\ufeffx")}) {
+        TOLV_Com com;
+        com.setFileSet(QStringLiteral("/next/run"));
+        com.File_Dat = bad;
+        QVERIFY(!com.Write_RunDat(p).ok);
+        QCOMPARE(snapshot(dir.path()), before);
+    }
+}
+
+// What the real file system cannot be made to do on demand: an existence test that fails, a file
+// that exists but cannot be opened, a write that the platform refuses.
+void TestRunDatFaults::fakePlatformFaults()
+{
+    FakePlatform p;
+    const QString runDat = p.inApp(RunDatName);
+    const QString earlier = QString::fromUtf8(crlfRecord(fileSet(EarlierBase)));
+
+    TOLV_Com com;
+    com.setFileSet(EarlierBase);
+    p.existsFails << runDat;
+    p.files[runDat] = QString::fromUtf8(crlfRecord(fileSet(QStringLiteral("/fresh/x"))));
+    QCOMPARE(com.Read_RunDat(p), qint16(1)); // read anyway
+    QCOMPARE(com.runRecord(), fileSet(QStringLiteral("/fresh/x")));
+
+    p.existsFails.clear();
+    p.openFails << runDat;
+    com.setFileSet(EarlierBase);
+    QCOMPARE(com.Read_RunDat(p), qint16(1));
+    QCOMPARE(com.runRecord(), fileSet(EarlierBase));
+
+    p.files[runDat] = earlier;
+    p.writeFails[runDat] = QStringLiteral("No space left on device");
+    com.setFileSet(QStringLiteral("/next/run"));
+    const Outcome written = com.Write_RunDat(p);
+    QVERIFY(!written.ok);
+    QCOMPARE(written.reason, QStringLiteral("No space left on device"));
+    QCOMPARE(p.files[runDat], earlier);
+    QVERIFY(p.messages.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestRunDatFaults)
+#include "tst_rundat_faults.moc"
