@@ -10,6 +10,7 @@ process below it.
 import ctypes
 import os
 import re
+import select
 import signal
 import subprocess
 import time
@@ -91,17 +92,8 @@ class XSession:
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
             stderr=open(os.path.join(self.workdir, 'xvfb.log'), 'wb'))
         os.close(write_fd)
-        number = b''
-        deadline = time.monotonic() + 15
-        while not number.endswith(b'\n'):
-            if time.monotonic() > deadline or self._xvfb.poll() is not None:
-                raise Failure("Xvfb did not start (see xvfb.log)")
-            chunk = os.read(read_fd, 16)
-            if not chunk:
-                raise Failure("Xvfb did not report its display")
-            number += chunk
-        os.close(read_fd)
-        self.display = ':' + number.decode().strip()
+        number = _read_reported_line(read_fd, self._xvfb, "Xvfb", "its display", 'xvfb.log')
+        self.display = ':' + number
         self.env = dict(env, DISPLAY=self.display)
         self.env.pop('WAYLAND_DISPLAY', None)
         # The accessibility client in this process talks to the same bus and display.
@@ -119,17 +111,7 @@ class XSession:
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
             stderr=open(os.path.join(self.workdir, 'dbus.log'), 'wb'))
         os.close(write_fd)
-        address = b''
-        deadline = time.monotonic() + 15
-        while not address.endswith(b'\n'):
-            if time.monotonic() > deadline or self._bus.poll() is not None:
-                raise Failure("the session bus did not start (see dbus.log)")
-            chunk = os.read(read_fd, 256)
-            if not chunk:
-                raise Failure("the session bus did not report its address")
-            address += chunk
-        os.close(read_fd)
-        return address.decode().strip()
+        return _read_reported_line(read_fd, self._bus, "the session bus", "its address", 'dbus.log')
 
     def _wm_running(self):
         out = self.run(['xprop', '-root', '_NET_SUPPORTING_WM_CHECK'], check=False)
@@ -313,3 +295,25 @@ def _elements(window):
             continue
         pending.extend(_children(element))
     return found
+
+
+def _read_reported_line(read_fd, process, who, what, log, timeout=15):
+    """The one line that a starting server reports on a pipe (its display, its address), within a
+    bounded wait; the pipe is closed afterwards."""
+    line = b''
+    deadline = time.monotonic() + timeout
+    try:
+        while not line.endswith(b'\n'):
+            left = deadline - time.monotonic()
+            if left <= 0 or process.poll() is not None:
+                raise Failure(f"{who} did not start (see {log})")
+            ready, _, _ = select.select([read_fd], [], [], min(left, 0.5))
+            if not ready:
+                continue
+            chunk = os.read(read_fd, 256)
+            if not chunk:
+                raise Failure(f"{who} did not report {what}")
+            line += chunk
+    finally:
+        os.close(read_fd)
+    return line.decode().strip()
