@@ -97,7 +97,7 @@ def machine():
 
 def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 15
-    subprocess.run([os.path.join(ROOT, "scripts", "setup.sh")], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run([os.path.join(ROOT, "scripts", "setup.sh"), "--test"], check=True, stdout=subprocess.DEVNULL)
 
     xvfb = None
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", LANG=os.environ.get("LANG", "C.UTF-8"))

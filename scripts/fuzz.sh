@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-600}"
-scripts/setup.sh --deps-only
+scripts/setup.sh --test --deps-only
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTOLV_SANITIZE=ON -DTOLV_FUZZ=ON -DTOLV_FUZZ_SECONDS="$seconds" >/dev/null
 cmake --build build-asan -j"$(nproc)"

@@ -4,7 +4,11 @@
 # display and saves a picture of its main window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+if [[ ${1:-} == --screenshot ]]; then
+    scripts/setup.sh --test # the virtual display and its tools
+else
+    scripts/setup.sh
+fi
 
 if [[ ${1:-} == --screenshot ]]; then
     shots=${2:-/tmp/tolvstrel-screenshot}

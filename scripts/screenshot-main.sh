@@ -4,14 +4,15 @@
 # that the window carries its 32x32 icon, that the window manager cannot make it smaller than its
 # design, and that End ends the launcher with both windows.
 #
-#   scripts/screenshot-main.sh [build dir] [output dir]
+#   scripts/screenshot-main.sh [build dir] [output dir] [locale]
 #
-# Defaults: build/ and <build dir>/screenshots/. Needs xvfb, openbox, xdotool, x11-utils and
+# Defaults: build/, <build dir>/screenshots/ and C.UTF-8. Needs xvfb, openbox, xdotool, x11-utils and
 # imagemagick (scripts/deps.txt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 out="${2:-$build/screenshots}"
+locale="${3:-C.UTF-8}"
 mkdir -p "$out"
 program="$build/bin/TOLVStrel"
 [[ -x "$program" ]] || { echo "no $program: build first" >&2; exit 1; }
@@ -42,7 +43,7 @@ sleep 1
 # A copy of the application folder keeps the build's run.dat untouched.
 appdir=$(mktemp -d)
 cp "$program" "$appdir/"
-QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "$appdir/TOLVStrel" 2>"$out/launcher.log" &
+QT_QPA_PLATFORM=xcb LANG="$locale" LC_ALL="$locale" "$appdir/TOLVStrel" 2>"$out/launcher.log" &
 launcher=$!
 pids+=($launcher)
 

@@ -3,7 +3,7 @@
 # together with the fuzz targets, then runs every test there and each fuzz target for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh --deps-only
+scripts/setup.sh --test --deps-only
 
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTOLV_SANITIZE=ON -DTOLV_FUZZ=ON -DTOLV_FUZZ_SECONDS=10 >/dev/null

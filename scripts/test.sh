@@ -2,6 +2,6 @@
 # Builds the launcher and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --test
 cd build
 ctest --output-on-failure -j"$(nproc)"

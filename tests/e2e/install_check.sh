@@ -46,6 +46,8 @@ deb=$(ls "$work"/package/tolvstrel_*.deb)
 info=$(dpkg-deb --info "$deb")
 grep -q '^ Package: tolvstrel$' <<<"$info" || fail "package name"
 grep -q '^ Depends: .*libqt6widgets6' <<<"$info" || fail "package dependencies"
+grep -q '^ Depends: .*fonts-ipafont-gothic' <<<"$info" || fail "the package does not depend on its face"
+grep -q '^ Recommends: .*x-terminal-emulator' <<<"$info" || fail "the package does not recommend a terminal"
 if grep -q '\.exe$' <<<"$(dpkg-deb --contents "$deb")"; then fail "the package holds stand-ins"; fi
 dpkg-deb -x "$deb" "$work/root"
 check_layout "$work/root/usr"

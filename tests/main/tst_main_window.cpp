@@ -2,12 +2,13 @@
 // and keyboard, the shared choice code, and the data-file dialog opened from the popups.
 #include "resources/Artwork.h"
 #include "support/WindowDriver.h"
+#include "ui/Fonts.h"
 #include "ui/filename/Filename.h"
 #include "ui/main/Main.h"
 
 #include <QAccessible>
 #include <QApplication>
-#include <QFontInfo>
+#include <QRawFont>
 #include <QImageReader>
 #include <QLabel>
 #include <QMenu>
@@ -19,6 +20,7 @@
 
 #include <memory>
 
+using tolv::designedFace;
 using tolv::Filename;
 using tolv::Main;
 using tolv::TOLV_Com;
@@ -29,12 +31,45 @@ namespace {
 const QColor FormGreen(224, 255, 208);
 const QColor TextGreen(0, 128, 0);
 const QColor DarkGrey(64, 64, 64);
-const QString Face = QStringLiteral("ＭＳ Ｐゴシック");
-const QStringList JapaneseFaces{Face, QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP")};
 
 int px(int twips)
 {
     return qRound(twips / 15.0);
+}
+
+// The pixels where the label's text is inked in green, as the window draws it on its own background
+// and the white panel, the other controls hidden.
+QList<QPoint> greenInk(QWidget *window, QWidget *label)
+{
+    QList<QWidget *> hidden;
+    for (QWidget *other : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (other != label && other->objectName() != QLatin1String("Label2") && other->isVisible()) {
+            other->hide();
+            hidden << other;
+        }
+    }
+    const QImage shot = window->grab().toImage();
+    for (QWidget *other : hidden)
+        other->show();
+    QList<QPoint> ink;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.green() - c.red() > 60 && c.green() - c.blue() > 60 && c.green() < 200)
+                ink << QPoint(x, y);
+        }
+    }
+    return ink;
+}
+
+// The bounding box of the ink in the columns from `left` to `right`.
+QRect box(const QList<QPoint> &ink, int left = 0, int right = INT_MAX)
+{
+    QRect r;
+    for (const QPoint &p : ink)
+        if (p.x() >= left && p.x() <= right)
+            r |= QRect(p, QSize(1, 1));
+    return r;
 }
 
 } // namespace
@@ -58,6 +93,7 @@ private slots:
     void colours();
     void fonts_data();
     void fonts();
+    void inkedLines();
     void menus_data();
     void menus();
     void accessibility();
@@ -367,15 +403,40 @@ void TestMainWindow::fonts()
     QCOMPARE(font.pointSizeF(), points);
     QCOMPARE(font.bold(), bold);
     QCOMPARE(font.italic(), false);
-    QCOMPARE(font.families().value(0), Face);
-
-    // The face that really draws is a Japanese one, and it has every character of the text.
-    const QFontInfo info(font);
-    QVERIFY2(JapaneseFaces.contains(info.family()), qPrintable(info.family()));
+    // The stand-in for the designed face draws, found by its own name, and it has every character.
+    QCOMPARE(font.families(), QStringList{designedFace()});
+    QCOMPARE(QRawFont::fromFont(font).familyName(), QStringLiteral("IPAPGothic"));
     QString text = w->property("text").toString();
     const QFontMetrics metrics(font);
     for (const QChar c : text)
         QVERIFY2(metrics.inFont(c), qPrintable(text));
+}
+
+// Drawn in the face made to the designed one, the title clears the version below it, and each
+// arrow sits in the gap between the two buttons it joins, clear of both: as designed, a few pixels
+// nearer the upper one (3 and 8 pixels at 96 dpi), where a face with a taller line would push it
+// onto the lower one.
+void TestMainWindow::inkedLines()
+{
+    const QList<QPoint> titleInk = greenInk(m_main.get(), get("Label1"));
+    const QRect version = box(greenInk(m_main.get(), get("lbl_Version")));
+    // Above the version and a little to each side of it, the title leaves a blank row at least.
+    const QRect titleOver = box(titleInk, version.left() - 2, version.right() + 2);
+    QVERIFY2(titleOver.isValid() && titleOver.bottom() + 2 <= version.top(),
+             qPrintable(QString("title ink ends at %1 over the version, whose ink starts at %2")
+                                .arg(titleOver.bottom()).arg(version.top())));
+
+    const struct
+    {
+        const char *arrow, *above, *below;
+    } joins[] = {{"Label5", "cmd_Pre", "cmd_Solver"}, {"Label6", "cmd_Solver", "cmd_Post"}};
+    for (const auto &join : joins) {
+        const QRect ink = box(greenInk(m_main.get(), get(join.arrow)));
+        const int gapAbove = ink.top() - (get(join.above)->geometry().bottom() + 1);
+        const int gapBelow = get(join.below)->y() - (ink.bottom() + 1);
+        const QString seen = QString("%1: %2 px above, %3 px below").arg(join.arrow).arg(gapAbove).arg(gapBelow);
+        QVERIFY2(gapAbove >= 2 && gapBelow >= 2 && gapBelow - gapAbove <= 6, qPrintable(seen));
+    }
 }
 
 void TestMainWindow::menus_data()

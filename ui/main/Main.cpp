@@ -13,7 +13,7 @@ namespace tolv {
 Main::Main(TOLV_Com &com, Platform &platform, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::Main>()), m_com(com), m_platform(platform)
 {
-    installFontSubstitutes();
+    installDesignedFonts(this);
     ui->setupUi(this);
     // The form marks its named separators with a "separator" property, as Qt Designer keeps it.
     for (QAction *action : findChildren<QAction *>())
