@@ -43,6 +43,8 @@ Main::Main(TOLV_Com &com, Platform &platform, QWidget *parent)
     connect(ui->mnu_Cancel3, &QAction::triggered, this, &Main::mnu_Cancel3_Click);
 
     ui->cmd_Pre->setFocus();
+    // The focus is shown from the start, not only once the keyboard has moved it.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 Main::~Main() = default;
