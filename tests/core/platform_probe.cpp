@@ -5,8 +5,11 @@
 //                                     number to OUT
 //   platform_probe replace PATH TEXT  replaces PATH with TEXT; prints "ok" or the reason
 //   platform_probe hold PATH          replaces PATH over and over until it is killed
+//   platform_probe read PATH          reads PATH as run.dat is read; prints "whole", "partial" or
+//                                     the reason, and the microseconds the read took
 #include "platform/QtPlatform.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <cstdio>
@@ -34,6 +37,15 @@ int main(int argc, char *argv[])
     if (mode == "replace" && argc == 4) {
         const tolv::Outcome out = p.replaceFile(QFile::decodeName(argv[2]), QString::fromUtf8(argv[3]));
         std::printf("%s\n", qPrintable(out.ok() ? QStringLiteral("ok") : out.reason()));
+        return 0;
+    }
+    if (mode == "read" && argc == 3) {
+        QElapsedTimer timer;
+        timer.start();
+        const tolv::Result<tolv::TextStart> read = p.readText(QFile::decodeName(argv[2]));
+        const qint64 us = timer.nsecsElapsed() / 1000;
+        const QString what = read.ok() ? (read.value().whole ? "whole" : "partial") : read.reason();
+        std::printf("%s %lld\n", qPrintable(what), static_cast<long long>(us));
         return 0;
     }
     if (mode == "hold" && argc == 3) {
