@@ -8,7 +8,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -97,9 +103,70 @@ Outcome QtPlatform::setCurrentDir(const QString &path)
     return success();
 }
 
+namespace {
+
+// The message box's own width beside its text: the icon, the margins and the spacing between them.
+constexpr int BoxChrome = 140;
+
+// The widest text that a message box holds on the screen: QMessageBox itself never grows wider
+// than the screen, nor wider than 1000 pixels or the screen less 480 on screens wider than 1024.
+int textWidthLimit(const QScreen *screen)
+{
+    const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
+    const int boxLimit = screenWidth <= 1024 ? screenWidth : qMin(screenWidth - 480, 1000);
+    return qMax(boxLimit - BoxChrome, 100);
+}
+
+// The designed lines, each kept whole where it fits the width; a longer one is broken after the
+// last blank or folder separator that fits, and only where there is none between two characters.
+QStringList fitLines(const QStringList &lines, const QFontMetrics &metrics, int width)
+{
+    QStringList fitted;
+    for (QString rest : lines) {
+        while (metrics.horizontalAdvance(rest) > width && rest.size() > 1) {
+            qsizetype fits = 1;
+            while (fits < rest.size() && metrics.horizontalAdvance(rest.left(fits + 1)) <= width)
+                ++fits;
+            qsizetype cut = fits;
+            for (qsizetype i = fits; i > 0; --i) {
+                const QChar c = rest.at(i - 1);
+                if (c == u' ' || c == u'/' || c == u'\\') {
+                    cut = i;
+                    break;
+                }
+            }
+            fitted << rest.left(cut);
+            rest = rest.mid(cut);
+        }
+        fitted << rest;
+    }
+    return fitted;
+}
+
+// A message's lines as the box shows them: each designed line as one line where the screen is wide
+// enough for it. QMessageBox would wrap anything wider than half the screen, inside words too;
+// white-space:pre keeps the lines as they are given.
+void setDesignedLines(QMessageBox &box, const QString &text, const QScreen *screen)
+{
+    const QStringList designed = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(u'\n');
+    QStringList escaped;
+    for (const QString &line : fitLines(designed, QFontMetrics(box.font()), textWidthLimit(screen)))
+        escaped << line.toHtmlEscaped();
+    box.setTextFormat(Qt::RichText);
+    box.setText(QLatin1String("<p style=\"white-space:pre\">") + escaped.join(QLatin1String("<br>"))
+                + QLatin1String("</p>"));
+}
+
+} // namespace
+
 void QtPlatform::critical(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
+    // Over the window whose command raised it: the one the user is working in.
+    QWidget *over = QApplication::activeWindow();
+    if (!over && QApplication::focusWidget())
+        over = QApplication::focusWidget()->window();
+    QMessageBox box(QMessageBox::Critical, title, QString(), QMessageBox::Ok, over);
+    setDesignedLines(box, text, over ? over->screen() : QGuiApplication::primaryScreen());
     box.exec();
 }
 
@@ -117,7 +184,8 @@ std::optional<QString> QtPlatform::chooseOpenFile(const QString &title, const QS
     dialog.setWindowTitle(title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (!folder.isEmpty())
+    // A folder that has gone since leaves the dialog where it would start anyway.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
         dialog.setDirectory(folder);
     // "description|pattern" becomes Qt's "description (pattern)".
     const qsizetype bar = filter.indexOf(u'|');
@@ -177,7 +245,23 @@ std::unique_ptr<QApplication> createApplication(int &argc, char **argv)
     auto app = std::make_unique<QApplication>(argc, argv);
     g_creating = false;
     qInstallMessageHandler(g_previous);
+    installToolkitTranslations();
     return app;
+}
+
+void installToolkitTranslations()
+{
+    static QTranslator *installed = nullptr;
+    if (installed)
+        return;
+    auto *translator = new QTranslator(qApp);
+    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        && QCoreApplication::installTranslator(translator)) {
+        installed = translator;
+    } else {
+        delete translator;
+    }
 }
 
 } // namespace tolv

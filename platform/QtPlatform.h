@@ -40,6 +40,11 @@ private:
 // Makes the application, or ends the process with one line on standard error and status 1 when
 // there is no display to show it on. Standard descriptors that are closed are opened on the null
 // device first, so that no file opened later stands in for them in a started program.
+// The application also speaks the user's language in the toolkit's own texts (see below).
 std::unique_ptr<QApplication> createApplication(int &argc, char **argv);
+
+// Loads the toolkit's translations (the open-file dialog, the message boxes' buttons) for the
+// system's locale, where they are installed; the launcher's own texts are Japanese in every locale.
+void installToolkitTranslations();
 
 } // namespace tolv

@@ -1,10 +1,12 @@
 #include "support/WindowDriver.h"
+#include "ui/Fonts.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QRawFont>
 #include <QWindow>
 
 using namespace tolv;
@@ -34,6 +36,8 @@ private slots:
 
     void browseSettings_data();
     void browseSettings();
+    void browseFolder_data();
+    void browseFolder();
     void cancelKeepsEarlierName();
     void filterStaysWithTheDialog();
     void unusableNameRefused_data();
@@ -111,10 +115,11 @@ void TestFilenameForm::texts()
     QCOMPARE(w->toolTip(), toolTip);
 }
 
-// The stored face comes first; a Japanese face that the machine has must draw every character.
+// The stand-in for the stored face draws, and it has every character.
 static void checkFont(const QWidget *w, qreal pointSize, const QString &sample)
 {
-    QCOMPARE(w->font().families().value(0), "ＭＳ Ｐゴシック");
+    QCOMPARE(w->font().families(), QStringList{designedFace()});
+    QCOMPARE(QRawFont::fromFont(w->font()).familyName(), "IPAPGothic");
     QCOMPARE(w->font().pointSizeF(), pointSize);
     const QFontMetrics metrics(w->font());
     for (const QChar c : sample)
@@ -146,6 +151,16 @@ void TestFilenameForm::label()
     QVERIFY(label->width() >= metrics.horizontalAdvance(label->text()));
     QVERIFY(label->height() >= metrics.height());
     QVERIFY(label->geometry().bottom() < control<QLineEdit>(d, "txt_filename")->y());
+    // Its text is inked inside the designed rectangle (16, 96, 85 x 15), in the face made to the
+    // designed one's widths.
+    const QImage shot = d->grab().toImage();
+    QRect ink;
+    for (int y = 80; y < 112; ++y)
+        for (int x = 0; x < 130; ++x)
+            if (shot.pixelColor(x, y).lightness() < 100)
+                ink |= QRect(x, y, 1, 1);
+    QVERIFY2(QRect(16, 96, 85, 15).contains(ink), qPrintable(QString("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+    QVERIFY(ink.width() > 75);
     QVERIFY(!label->autoFillBackground());
     QCOMPARE(label->frameShape(), QFrame::NoFrame);
 }
@@ -271,6 +286,44 @@ void TestFilenameForm::browseSettings()
     QCOMPARE(shown.filter, filter);
     QCOMPARE(m_com.Ref_Filename, "/data/データ/beam 1.ana");
     QCOMPARE(fileNameField(d), "/data/データ/beam 1.ana");
+    QVERIFY(m_p->messages.isEmpty());
+}
+
+void TestFilenameForm::browseFolder_data()
+{
+    QTest::addColumn<QString>("record");    // the record in memory: File_Dat
+    QTest::addColumn<QString>("runDat");    // run.dat in the application folder, or none
+    QTest::addColumn<QStringList>("chosen"); // files chosen in earlier browses
+    QTest::addColumn<QString>("folder");
+    const QString saved = "/saved/model02.dat\r\n/saved/model02.ana\r\n/saved/model02.out\r\n"
+                          "/saved/model02.fem\r\n/saved/model02.ind.in\r\n";
+    QTest::newRow("nothing known: the platform's choice") << "" << "" << QStringList() << "";
+    QTest::newRow("the record's data file") << "/work/my data/model01.dat" << saved << QStringList() << "/work/my data";
+    QTest::newRow("run.dat when the record is not loaded") << "" << saved << QStringList() << "/saved";
+    QTest::newRow("run.dat without a data file") << "" << "\r\n" << QStringList() << "";
+    QTest::newRow("a file at the root") << "/model01.dat" << "" << QStringList() << "/";
+    QTest::newRow("the last file chosen comes first")
+            << "/work/model01.dat" << saved << QStringList{"/a/one.ana", "/b/c/two.ana"} << "/b/c";
+}
+
+// A new open-file dialog starts where the analyses are.
+void TestFilenameForm::browseFolder()
+{
+    QFETCH(QString, record);
+    QFETCH(QString, runDat);
+    QFETCH(QStringList, chosen);
+    QFETCH(QString, folder);
+    m_com.File_Dat = record;
+    if (!runDat.isEmpty())
+        m_p->files[m_p->inApp("run.dat")] = runDat;
+    for (const QString &file : chosen) {
+        Filename *earlier = open(ModeSolver);
+        browse(*m_p, earlier, file);
+        discardDialog();
+    }
+    browse(*m_p, open(ModeSolver), std::nullopt);
+    QCOMPARE(m_p->dialogShowings.constLast().folder, folder);
+    QCOMPARE(m_com.File_Dat, record); // a look at run.dat leaves the record as it is
     QVERIFY(m_p->messages.isEmpty());
 }
 

@@ -1,13 +1,20 @@
 // The main window as a user meets it: layout and look, the buttons, the popups driven with mouse
 // and keyboard, the shared choice code, and the data-file dialog opened from the popups.
+#include "platform/QtPlatform.h"
 #include "resources/Artwork.h"
 #include "support/WindowDriver.h"
+#include "core/Texts.h"
 #include "ui/Fonts.h"
 #include "ui/filename/Filename.h"
 #include "ui/main/Main.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QRawFont>
 #include <QImageReader>
 #include <QLabel>
@@ -72,6 +79,49 @@ QRect box(const QList<QPoint> &ink, int left = 0, int right = INT_MAX)
     return r;
 }
 
+// Runs the real platform's message box and gives the lines that it shows, as its label lays them
+// out, with the box (closed by then) described: "title|icon|buttons|parent|fits the screen".
+QStringList shownMessage(const QString &title, const QString &text, QString *box)
+{
+    QStringList lines;
+    QTimer::singleShot(0, [&] {
+        auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!shown) {
+            *box = QStringLiteral("no message box");
+            return;
+        }
+        auto *label = shown->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        QTextDocument doc;
+        doc.setDefaultFont(label->font());
+        doc.setDocumentMargin(0);
+        if (label->textFormat() == Qt::RichText)
+            doc.setHtml(label->text());
+        else
+            doc.setPlainText(label->text());
+        doc.setTextWidth(label->wordWrap() ? label->contentsRect().width() : -1);
+        doc.size(); // lays the text out
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+            for (int i = 0; i < b.layout()->lineCount(); ++i) {
+                const QTextLine line = b.layout()->lineAt(i);
+                lines << b.text().mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).remove(u'\r');
+            }
+        }
+        // Lines kept whole must not be cut off at the label's edge either.
+        const bool fits = shown->screen()->availableGeometry().contains(shown->frameGeometry())
+                && (label->wordWrap() || label->width() >= qCeil(doc.idealWidth()));
+        if (!fits)
+            qWarning() << shown->frameGeometry() << shown->screen()->availableGeometry() << label->width() << doc.idealWidth();
+        *box = QStringList{shown->windowTitle(), QString::number(shown->icon()),
+                           QString::number(shown->standardButtons()),
+                           shown->parentWidget() ? shown->parentWidget()->objectName() : QString(),
+                           fits ? QStringLiteral("fits") : QStringLiteral("too large")}
+                       .join(u'|');
+        shown->accept();
+    });
+    tolv::QtPlatform().critical(title, text);
+    return lines;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -107,6 +157,12 @@ private slots:
     void popups();
     void popupsByKeyboard();
     void dialogFromPopups();
+    void dialogKeys();
+    void focusShownFromStart();
+    void messageBoxes_data();
+    void messageBoxes();
+    void messageOverItsWindow();
+    void toolkitTexts();
     void viewerButton();
     void endButton();
 
@@ -734,6 +790,98 @@ void TestMainWindow::dialogFromPopups()
     QVERIFY(shownDialog(m_main->filenameDialog()) && shownDialog(m_main->filenameDialog())->isVisible());
     QCOMPARE(control<QPushButton>(shownDialog(m_main->filenameDialog()), "cmd_Run")->text(), "ビューワを実行");
     QVERIFY(fileNameField(shownDialog(m_main->filenameDialog())).isEmpty());
+}
+
+// Enter and the keypad's Enter press the focused button of the data-file dialog, as in the main window.
+void TestMainWindow::dialogKeys()
+{
+    QCOMPARE(choose("cmd_Solver:mnu_filename"), "mnu_solver");
+    Filename *d = shownDialog(m_main->filenameDialog());
+    QVERIFY(d);
+    QTRY_COMPARE(QApplication::focusWidget(), control<QWidget>(d, "cmd_Ref"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(p.dialogShowings.size(), 1); // browsed (and cancelled)
+    control<QWidget>(d, "cmd_OK")->setFocus();
+    QTest::keyClick(control<QWidget>(d, "cmd_OK"), Qt::Key_Enter, Qt::KeypadModifier);
+    QTRY_VERIFY(!m_main->filenameDialog());
+}
+
+// The button that has the focus when a window opens looks focused before any key is pressed.
+void TestMainWindow::focusShownFromStart()
+{
+    QCOMPARE(choose("cmd_Solver:mnu_filename"), "mnu_solver");
+    Filename *d = shownDialog(m_main->filenameDialog());
+    QVERIFY(d);
+    for (QWidget *window : {static_cast<QWidget *>(m_main.get()), static_cast<QWidget *>(d)}) {
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        QWidget *focused = QApplication::focusWidget();
+        QVERIFY(focused && focused->window() == window);
+        const QImage before = focused->grab().toImage();
+        QTest::keyClick(focused, Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), focused);
+        QVERIFY2(focused->grab().toImage() == before, qPrintable(focused->objectName()));
+    }
+}
+
+void TestMainWindow::messageBoxes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("whole"); // each line shown as one line
+    // Folders named in full-width characters, as Japanese users name theirs.
+    const QString folder = "/home/user/" + tolv::text::ToolSolver + "/" + tolv::text::ToolPost + "/";
+    const QString longPath = folder + QString(10, u'x') + ".dat";
+    QTest::newRow("long name: three lines") << tolv::text::longName("model012345.ana") << true;
+    QTest::newRow("solver name rejected")
+            << tolv::text::solverNameRejected(folder + "model01.dat") << true;
+    QTest::newRow("postprocessor name rejected") << tolv::text::postNameRejected(longPath) << true;
+    QTest::newRow("wider than the screen: wrapped to fit")
+            << tolv::text::postNameRejected(longPath + QString(120, u'y')) << false;
+}
+
+// A message box shows each designed line as one line while the screen is wide enough for it, with
+// the critical-stop icon and one OK button; it never grows larger than the screen.
+void TestMainWindow::messageBoxes()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, whole);
+    QString box;
+    const QStringList lines = shownMessage("TOLV_Strel", text, &box);
+    const QStringList designed = text.split("\r\n");
+    if (whole)
+        QCOMPARE(lines, designed);
+    else
+        QVERIFY2(lines.size() > designed.size(), qPrintable(lines.join('\n')));
+    QCOMPARE(box.section('|', 0, 2), QString("TOLV_Strel|%1|%2").arg(QMessageBox::Critical).arg(QMessageBox::Ok));
+    QCOMPARE(box.section('|', 4), "fits");
+}
+
+// A message opens over the window whose command raised it.
+void TestMainWindow::messageOverItsWindow()
+{
+    QCOMPARE(choose("cmd_Solver:mnu_filename"), "mnu_solver");
+    Filename *d = shownDialog(m_main->filenameDialog());
+    QVERIFY(d);
+    for (QWidget *window : {static_cast<QWidget *>(d), static_cast<QWidget *>(m_main.get())}) {
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        QString box;
+        shownMessage("TOLVStrel", tolv::text::EmptyName, &box);
+        QCOMPARE(box.section('|', 3, 3), window->objectName());
+    }
+}
+
+// The toolkit's own texts come in the user's language where its translations are installed.
+void TestMainWindow::toolkitTexts()
+{
+    tolv::installToolkitTranslations();
+    const QString lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
+    if (QLocale::system().language() == QLocale::Japanese)
+        QVERIFY2(lookIn != "Look in:", "no Japanese translation of the open-file dialog");
+    else
+        QCOMPARE(lookIn, "Look in:");
+    QCOMPARE(get<QPushButton>("cmd_Pre")->text(), tolv::text::ToolPre);
 }
 
 void TestMainWindow::viewerButton()

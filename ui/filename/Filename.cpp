@@ -4,6 +4,7 @@
 
 #include "RunCommand.h"
 #include "core/Texts.h"
+#include "ui/Fonts.h"
 
 namespace tolv {
 
@@ -13,6 +14,7 @@ Filename::Filename(TOLV_Com &com, Platform &platform)
       m_platform(platform)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    installDesignedFonts(this);
     ui->setupUi(this);
     ui->opt_Solver->setId(ui->opt_Solver_0, 0);
     ui->opt_Solver->setId(ui->opt_Solver_1, 1);
@@ -58,6 +60,8 @@ void Filename::Form_Load()
     }
     ui->cmd_Run->setText(text::runCaption(tool));
     ui->cmd_Ref->setFocus();
+    // The focus is shown from the start, not only once the keyboard has moved it.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void Filename::cmd_OK_Click()
@@ -73,7 +77,7 @@ void Filename::cmd_Ref_Click()
     else if (m_com.Exec_Mode == ModePost)
         m_filter = text::PostFilter;
     const std::optional<QString> chosen =
-            m_platform.chooseOpenFile(text::BrowseTitle, m_filter, QString());
+            m_platform.chooseOpenFile(text::BrowseTitle, m_filter, browseFolder());
     if (!chosen)
         return;
     // A name with a byte that does not decode would be stored and started as another file's name.
@@ -84,6 +88,29 @@ void Filename::cmd_Ref_Click()
     }
     m_com.Ref_Filename = *chosen;
     ui->txt_filename->setText(m_com.Ref_Filename);
+}
+
+// Where the analyses are: the folder of the file chosen last in this process, else that of the run
+// record's data file (as run.dat holds it when the record is not loaded yet), else nowhere in
+// particular (the platform's own choice).
+QString Filename::browseFolder()
+{
+    QString file = m_com.Ref_Filename;
+    if (file.isEmpty())
+        file = m_com.File_Dat;
+    if (file.isEmpty()) {
+        TOLV_Com saved; // a look at run.dat that leaves the module's record as it is
+        if (saved.Read_RunDat(m_platform) == 1)
+            file = saved.File_Dat;
+    }
+    const qsizetype end = qMax(file.lastIndexOf(m_platform.separator()), file.lastIndexOf(u'/'));
+    if (end < 0)
+        return QString();
+    // A root ("/", "C:\") keeps its separator.
+    QString folder = file.left(end);
+    if (folder.isEmpty() || folder.endsWith(u':'))
+        folder += file.at(end);
+    return folder;
 }
 
 void Filename::cmd_Run_Click()

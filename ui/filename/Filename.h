@@ -30,6 +30,8 @@ private:
     void cmd_OK_Click();
     void cmd_Ref_Click();
     void cmd_Run_Click();
+    // The folder that a new open-file dialog starts in.
+    QString browseFolder();
 
     std::unique_ptr<Ui::Filename> ui;
     TOLV_Com &m_com;
