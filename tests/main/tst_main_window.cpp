@@ -150,6 +150,7 @@ private slots:
     void tabOrder();
     void minimumSize_data();
     void minimumSize();
+    void fitsTheScreen();
 
     void preButton_data();
     void preButton();
@@ -596,6 +597,18 @@ void TestMainWindow::minimumSize()
 
     for (int i = 0; i < controls.size(); ++i)
         QCOMPARE(controls[i]->geometry(), before[i]);
+}
+
+// The window and its minimum size fit the screen's free area, frame included; the designed
+// minimum holds where that area allows it. (CTest runs this at scale 2 on an 800 x 600 screen too.)
+void TestMainWindow::fitsTheScreen()
+{
+    const QRect free = m_main->screen()->availableGeometry();
+    QTRY_VERIFY(free.contains(QRect(free.topLeft(), m_main->frameGeometry().size())));
+    const QSize room = free.size() - (m_main->frameGeometry().size() - m_main->size());
+    QCOMPARE(m_main->minimumSize(), QSize(517, 485).boundedTo(room));
+    m_main->resize(100, 100);
+    QTRY_COMPARE(m_main->size(), m_main->minimumSize());
 }
 
 // ---- behaviour ----

@@ -7,6 +7,8 @@
 #include "ui/filename/Filename.h"
 
 #include <QCursor>
+#include <QScreen>
+#include <QWindow>
 
 namespace tolv {
 
@@ -15,6 +17,7 @@ Main::Main(TOLV_Com &com, Platform &platform, QWidget *parent)
 {
     installDesignedFonts(this);
     ui->setupUi(this);
+    m_designedMinimum = minimumSize();
     // The form marks its named separators with a "separator" property, as Qt Designer keeps it.
     for (QAction *action : findChildren<QAction *>())
         if (action->property("separator").toBool())
@@ -49,14 +52,46 @@ Main::Main(TOLV_Com &com, Platform &platform, QWidget *parent)
 
 Main::~Main() = default;
 
+void Main::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    fitToScreen(true);
+    connect(windowHandle(), &QWindow::screenChanged, this, [this] { fitToScreen(true); },
+            Qt::UniqueConnection);
+}
+
+void Main::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // The window manager's frame is known only once it has framed the window.
+    if (frameGeometry().size() - size() != m_frame)
+        fitToScreen(true);
+}
+
 void Main::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    if (frameGeometry().size() - size() != m_frame)
+        fitToScreen(true);
     Form_Resize();
 }
 
-// The client area never becomes smaller than its design, in either direction on its own;
-// the minimum size asks the window manager for the same.
+void Main::fitToScreen(bool shrink)
+{
+    const QScreen *where = screen();
+    if (!where || isMinimized() || isMaximized() || isFullScreen())
+        return;
+    m_frame = frameGeometry().size() - size();
+    const QSize room = where->availableGeometry().size() - m_frame;
+    const QSize minimum = m_designedMinimum.boundedTo(room);
+    if (minimumSize() != minimum)
+        setMinimumSize(minimum);
+    if (shrink && (width() > room.width() || height() > room.height()))
+        resize(size().boundedTo(room));
+}
+
+// The client area never becomes smaller than its minimum (the design, where the screen has room
+// for it), in either direction on its own; the minimum size asks the window manager for the same.
 void Main::Form_Resize()
 {
     if (isMinimized())

@@ -30,9 +30,15 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void Form_Resize();
+    // The minimum size is the designed one where the screen's free area (less the window
+    // manager's frame) holds it, and no larger than that area otherwise; with `shrink` the
+    // window itself is made to fit that area too.
+    void fitToScreen(bool shrink);
 
     void cmd_Pre_Click();
     void cmd_Solver_Click();
@@ -57,6 +63,8 @@ private:
     TOLV_Com &m_com;
     Platform &m_platform;
     qint16 Menu_Choice = ChoiceNone;
+    QSize m_designedMinimum;
+    QSize m_frame; // the window manager's frame, as last seen
     // The one data-file dialog: made on first use, gone once it is closed.
     QPointer<Filename> m_filename;
 };
