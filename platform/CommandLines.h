@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace tolv {
@@ -31,9 +32,30 @@ namespace posix {
 inline constexpr char BatchInterpreterName[] = "tolvbat";
 // A program gets the trimmed argument text as one argument, blanks included.
 StartCommand programCommand(const QString &programPath, const QString &argText);
-// A batch file runs through our interpreter, inside a terminal emulator when there is one.
+
+// Terminal emulators whose way of taking a program and its arguments is known, each argument
+// passed on as it is (never as one command line for a shell).
+enum class Terminal { None, Xterm, GnomeTerminal, Konsole, Xfce4Terminal, Lxterminal };
+struct TerminalChoice
+{
+    Terminal kind = Terminal::None;
+    QString path;
+};
+// Which terminal a program is, by the name of its file (xterm and its lxterm and uxterm, Debian's
+// x-terminal-emulator wrappers of gnome-terminal and xfce4-terminal included); None when unknown.
+Terminal terminalKind(const QString &programPath);
+// The user's x-terminal-emulator when it leads to a known terminal, else the first known terminal
+// on PATH, else none. `find` looks a name up on PATH (empty when absent), `resolve` follows links.
+TerminalChoice chooseTerminal(const std::function<QString(const QString &)> &find,
+                              const std::function<QString(const QString &)> &resolve);
+// The command that runs `command` (a program and its arguments) in the terminal, in `workDir`.
+StartCommand inTerminal(const TerminalChoice &terminal, const QStringList &command,
+                        const QString &workDir);
+
+// A batch file runs through our interpreter: inside the terminal when there is one, else in the
+// interpreter's own console window.
 StartCommand batchCommand(const QString &interpreter, const QString &batchPath,
-                          const QString &terminal);
+                          const TerminalChoice &terminal, const QString &workDir);
 } // namespace posix
 
 } // namespace tolv

@@ -302,10 +302,12 @@ Outcome start(const QString &path, const QString &argText, const QString &appFol
         if (!QFileInfo(interpreter).isExecutable()) {
             return Outcome::failure(reason::noInterpreter(interpreter));
         }
-        const QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
-        cmd = posix::batchCommand(interpreter, path, terminal);
-        // Without a terminal nobody can answer PAUSE: it must not wait on the launcher's input.
-        nullInput = terminal.isEmpty();
+        const posix::TerminalChoice terminal = posix::chooseTerminal(
+                [](const QString &name) { return QStandardPaths::findExecutable(name); },
+                [](const QString &file) { return QFileInfo(file).canonicalFilePath(); });
+        cmd = posix::batchCommand(interpreter, path, terminal, QDir::currentPath());
+        // Without a terminal the interpreter's own window answers PAUSE, never the launcher's input.
+        nullInput = terminal.kind == posix::Terminal::None;
     } else {
         cmd = posix::programCommand(path, argText);
     }

@@ -13,7 +13,10 @@ private slots:
     void windowsBatch_data();
     void windowsBatch();
     void posixProgram();
+    void posixBatch_data();
     void posixBatch();
+    void chooseTerminal_data();
+    void chooseTerminal();
 };
 
 void TestCommandLines::windowsCommandLine_data()
@@ -74,17 +77,82 @@ void TestCommandLines::posixProgram()
     QVERIFY(without.arguments.isEmpty());
 }
 
+void TestCommandLines::posixBatch_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("terminal");
+    QTest::addColumn<QStringList>("argv"); // program first
+    const QString bat = "/opt/my tolv/tolvbat";
+    const QString batch = "/opt/my tolv/solver.bat";
+    const QString dir = "/home/u/my data";
+    using T = posix::Terminal;
+    QTest::newRow("no terminal: the interpreter's own window")
+            << int(T::None) << "" << QStringList{bat, "--window", batch};
+    QTest::newRow("xterm: -e program arguments, the folder inherited")
+            << int(T::Xterm) << "/usr/bin/xterm" << QStringList{"/usr/bin/xterm", "-e", bat, batch};
+    QTest::newRow("gnome-terminal: after --")
+            << int(T::GnomeTerminal) << "/usr/bin/gnome-terminal"
+            << QStringList{"/usr/bin/gnome-terminal", "--working-directory=" + dir, "--", bat, batch};
+    QTest::newRow("konsole: -e takes all that follows")
+            << int(T::Konsole) << "/usr/bin/konsole"
+            << QStringList{"/usr/bin/konsole", "--workdir", dir, "-e", bat, batch};
+    QTest::newRow("xfce4-terminal: -x, not -e, which takes one string")
+            << int(T::Xfce4Terminal) << "/usr/bin/xfce4-terminal"
+            << QStringList{"/usr/bin/xfce4-terminal", "--working-directory=" + dir, "-x", bat, batch};
+    QTest::newRow("lxterminal: -e last")
+            << int(T::Lxterminal) << "/usr/bin/lxterminal"
+            << QStringList{"/usr/bin/lxterminal", "--working-directory=" + dir, "-e", bat, batch};
+}
+
+// Every path reaches the program as one argument of its own, blanks and all.
 void TestCommandLines::posixBatch()
 {
-    const StartCommand bare = posix::batchCommand("/opt/my tolv/tolvbat", "/opt/my tolv/solver.bat", "");
-    QCOMPARE(bare.program, QString("/opt/my tolv/tolvbat"));
-    QCOMPARE(bare.arguments, QStringList{"/opt/my tolv/solver.bat"});
+    QFETCH(int, kind);
+    QFETCH(QString, terminal);
+    QFETCH(QStringList, argv);
+    const StartCommand cmd = posix::batchCommand("/opt/my tolv/tolvbat", "/opt/my tolv/solver.bat",
+                                                 {posix::Terminal(kind), terminal}, "/home/u/my data");
+    QCOMPARE(QStringList{cmd.program} + cmd.arguments, argv);
+}
 
-    const StartCommand term = posix::batchCommand("/opt/my tolv/tolvbat", "/opt/my tolv/solver.bat",
-                                                  "/usr/bin/x-terminal-emulator");
-    QCOMPARE(term.program, QString("/usr/bin/x-terminal-emulator"));
-    QCOMPARE(term.arguments,
-             (QStringList{"-e", "/opt/my tolv/tolvbat", "/opt/my tolv/solver.bat"}));
+void TestCommandLines::chooseTerminal_data()
+{
+    QTest::addColumn<QStringList>("onPath");  // name=path found on PATH
+    QTest::addColumn<QStringList>("links");   // path=where it leads
+    QTest::addColumn<QString>("chosen");      // kind:path
+    QTest::newRow("nothing: none") << QStringList{} << QStringList{} << "0:";
+    QTest::newRow("the user's x-terminal-emulator, a known one")
+            << QStringList{"x-terminal-emulator=/usr/bin/x-terminal-emulator", "xterm=/usr/bin/xterm",
+                           "konsole=/usr/bin/konsole"}
+            << QStringList{"/usr/bin/x-terminal-emulator=/usr/bin/lxterm"} << "1:/usr/bin/x-terminal-emulator";
+    QTest::newRow("an unknown x-terminal-emulator: the first known on PATH")
+            << QStringList{"x-terminal-emulator=/usr/bin/x-terminal-emulator", "xterm=/usr/bin/xterm",
+                           "lxterminal=/usr/bin/lxterminal"}
+            << QStringList{"/usr/bin/x-terminal-emulator=/usr/bin/sakura"} << "5:/usr/bin/lxterminal";
+    QTest::newRow("Debian's wrapper: the real program")
+            << QStringList{"x-terminal-emulator=/usr/bin/x-terminal-emulator",
+                           "gnome-terminal=/usr/bin/gnome-terminal"}
+            << QStringList{"/usr/bin/x-terminal-emulator=/usr/bin/gnome-terminal.wrapper"}
+            << "2:/usr/bin/gnome-terminal";
+    QTest::newRow("no x-terminal-emulator, xterm only") << QStringList{"xterm=/opt/x11/xterm"} << QStringList{}
+                                                        << "1:/opt/x11/xterm";
+}
+
+void TestCommandLines::chooseTerminal()
+{
+    QFETCH(QStringList, onPath);
+    QFETCH(QStringList, links);
+    QFETCH(QString, chosen);
+    const auto lookup = [](const QStringList &pairs, const QString &key, const QString &otherwise) {
+        for (const QString &pair : pairs)
+            if (pair.section(u'=', 0, 0) == key)
+                return pair.section(u'=', 1);
+        return otherwise;
+    };
+    const posix::TerminalChoice got = posix::chooseTerminal(
+            [&](const QString &name) { return lookup(onPath, name, QString()); },
+            [&](const QString &path) { return lookup(links, path, path); });
+    QCOMPARE(QString::number(int(got.kind)) + u':' + got.path, chosen);
 }
 
 QTEST_APPLESS_MAIN(TestCommandLines)
