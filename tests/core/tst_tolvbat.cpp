@@ -5,6 +5,9 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace tolv::test;
 
 namespace {
@@ -29,6 +32,9 @@ private slots:
     void cannotStart_data();
     void cannotStart();
     void neverAShell();
+    void endings_data();
+    void endings();
+    void inheritsNoDescriptor();
 
 private:
     // Runs the batch text in the work folder, PATH holding only the "path" folder; input is no terminal.
@@ -151,6 +157,40 @@ void TestTolvbat::neverAShell()
         QVERIFY2(!QFile::exists(m_work + '/' + name), name);
         QVERIFY2(!QFile::exists(m_tmp->path(name)), name);
     }
+}
+
+void TestTolvbat::endings_data()
+{
+    QTest::addColumn<QByteArray>("program"); // a shell script's body
+    QTest::addColumn<QByteArray>("line");    // on standard error; empty: none
+    QTest::newRow("status 0: nothing said") << QByteArray("exit 0") << QByteArray();
+    QTest::newRow("status 3") << QByteArray("exit 3") << QByteArray("tolvbat: ./ends.exe ended with exit status 3\n");
+    QTest::newRow("a signal") << QByteArray("kill -TERM $$") << QByteArray("tolvbat: ./ends.exe was ended by signal 15 (Terminated)\n");
+}
+
+// How a command ended is told in one line when it failed, and the batch goes on as cmd's does.
+void TestTolvbat::endings()
+{
+    QFETCH(QByteArray, program);
+    QFETCH(QByteArray, line);
+    QVERIFY(writeFile(m_work + "/ends.exe", "#!/bin/sh\n" + program + "\n", true));
+    const Run r = run("ends.exe\r\nrec.exe after\r\n");
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, line);
+    QCOMPARE(starts(), QStringList{rec({"after"})});
+}
+
+// A command gets standard input, output and error and nothing else of tolvbat's, the batch file
+// and whatever tolvbat inherited included: the recorder lists the descriptors above 2 it has.
+void TestTolvbat::inheritsNoDescriptor()
+{
+    const int inherited = ::open("/dev/null", O_RDONLY); // open in tolvbat too
+    QVERIFY(inherited > 2);
+    const Run r = run("/usr/bin/python3 -c \"import os; print([f for f in range(3, 1024) "
+                      "if os.path.exists('/proc/self/fd/%d' % f)])\"\r\n");
+    ::close(inherited);
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QByteArray("[]\n"));
 }
 
 QTEST_GUILESS_MAIN(TestTolvbat)
