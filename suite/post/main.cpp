@@ -24,8 +24,10 @@ int main(int argc, char *argv[])
     QString heading;
     QString contents;
     if (path.isEmpty()) {
-        heading = QStringLiteral("Started without a file: the launcher had no current analysis. "
-                                 "Name a .ind.in file in the launcher's dialog, or run the solver first.");
+        heading = QStringLiteral("Started without a file: the launcher had no current analysis.\n"
+                                 "Name a .ind.in file in the launcher's data-file dialog, or first run the "
+                                 "solver once by file name:\nthat Run records the analysis, and the linked "
+                                 "run of the postprocessor then opens its results.");
     } else if (const std::optional<QString> text = suite::readText(path); text && QFileInfo(path).isFile()) {
         heading = QStringLiteral("File: ") + path;
         contents = *text;

@@ -87,8 +87,10 @@ public:
             QMessageBox::critical(this, windowTitle(), QStringLiteral("Could not save: ") + *why);
             return;
         }
-        m_status->setText(QStringLiteral("Saved %1, %2 and %3.\nIn the launcher choose the solver, "
-                                         "then name %2 (or run it linked).")
+        m_status->setText(QStringLiteral("Saved %1, %2 and %3.\nNext, in the launcher: the solver button, its "
+                                         "item that names the file, then %2 and Run. That Run\nrecords "
+                                         "the analysis (run.dat); after it the solver's and the "
+                                         "postprocessor's linked items\nwork without naming a file.")
                                   .arg(files.dat(), files.ana(), files.bat()));
         adjustSize();
         suite::record(Program, QStringLiteral("saved"),
