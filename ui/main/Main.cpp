@@ -50,14 +50,20 @@ Main::Main(TOLV_Com &com, Platform &platform, QWidget *parent)
     setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
-Main::~Main() = default;
+// The data-file dialog, a window of its own, goes with the main window.
+Main::~Main()
+{
+    delete m_filename;
+}
 
 void Main::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     fitToScreen(true);
-    connect(windowHandle(), &QWindow::screenChanged, this, [this] { fitToScreen(true); },
-            Qt::UniqueConnection);
+    if (!m_watchingScreen) {
+        m_watchingScreen = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, [this] { fitToScreen(true); });
+    }
 }
 
 void Main::moveEvent(QMoveEvent *event)

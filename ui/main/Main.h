@@ -65,6 +65,7 @@ private:
     qint16 Menu_Choice = ChoiceNone;
     QSize m_designedMinimum;
     QSize m_frame; // the window manager's frame, as last seen
+    bool m_watchingScreen = false;
     // The one data-file dialog: made on first use, gone once it is closed.
     QPointer<Filename> m_filename;
 };
