@@ -1,0 +1,85 @@
+// The one interface through which the launcher reaches the machine: its folder, files, message
+// boxes, the open-file dialog and program starts. QtPlatform implements it; tests use a fake.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+namespace tolv {
+
+// The value of an operation that gives nothing back but success.
+struct Done
+{
+};
+
+// Success with a value, or the platform's reason for a failure, in words a user can read.
+template <typename T = Done>
+class Result
+{
+public:
+    Result(T value) : m_value(std::move(value)) {}
+    static Result failure(QString reason)
+    {
+        Result r;
+        r.m_reason = std::move(reason);
+        return r;
+    }
+
+    bool ok() const { return m_value.has_value(); }
+    const T &value() const { return *m_value; }
+    const QString &reason() const { return m_reason; }
+
+private:
+    Result() = default;
+    std::optional<T> m_value;
+    QString m_reason;
+};
+
+using Outcome = Result<>;
+inline Outcome success() { return Done{}; }
+
+enum class Existence { Absent, Present, Error };
+
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // Folder of the running executable, in the platform's native form.
+    virtual QString appFolder() const = 0;
+    // The folder separator that composed paths use ("\" on Windows, "/" elsewhere).
+    virtual QChar separator() const = 0;
+    // The application title, shown on message boxes that are given no title.
+    virtual QString appTitle() const = 0;
+
+    // Is there an ordinary file (not a folder) at the path?
+    virtual Existence fileExists(const QString &path) = 0;
+    // The text of a regular file in the narrow encoding, read from a bounded prefix without
+    // blocking; a reason when it is not a regular file, is too large or cannot be read.
+    virtual Result<QString> readText(const QString &path) = 0;
+    // Can the text be written in the narrow encoding and read back unchanged? A reason otherwise.
+    virtual Outcome encodable(const QString &text) const = 0;
+    // Replaces the file whole with the text in the narrow encoding: either the new file is complete
+    // or the old one stays as it was. A symbolic link at the path is replaced, never followed.
+    virtual Outcome replaceFile(const QString &path, const QString &text) = 0;
+    virtual Outcome setCurrentDir(const QString &path) = 0;
+
+    // Modal box with the critical-stop icon and a single OK button.
+    virtual void critical(const QString &title, const QString &text) = 0;
+    // Starts the program (or batch file) at `program` in the current directory, without waiting.
+    // `argText` is already trimmed; empty means no argument.
+    virtual Outcome start(const QString &program, const QString &argText) = 0;
+    // Asks the user for an existing file to open; `filter` is "description|pattern" or empty for
+    // all files, `folder` the folder to start in or empty. Nothing on cancel or failure.
+    virtual std::optional<QString> chooseOpenFile(const QString &title, const QString &filter,
+                                                  const QString &folder) = 0;
+    // Ends the program at once: no close events, nothing saved.
+    virtual void endProgram() = 0;
+
+    // The application folder, the separator and a file name.
+    QString appPath(const QString &fileName) const { return appFolder() + separator() + fileName; }
+};
+
+} // namespace tolv
