@@ -1,6 +1,8 @@
 # Sourced by the Windows test scripts: a private Wine prefix for this run, with the settings that
 # Qt's programs read from the Windows environment (Wine does not hand QT_* over from Linux).
-#   wine_prefix_open FOLDER      creates the prefix and starts its server
+#   wine_prefix_open FOLDER [gui]  creates the prefix and starts its server; for tests Qt runs
+#                                  offscreen with the unpacked Qt's plugins, with "gui" on the
+#                                  display with the application folder's own
 #   wine_prefix_close            stops that prefix's server (and only that one)
 # Needs $build, the Windows build folder.
 
@@ -17,13 +19,19 @@ wine_prefix_open() {
     local qt="$build/qt-mingw"
     local gcc
     gcc=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix | head -n1)
-    wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null 2>&1
     wine reg add 'HKCU\Environment' /v QT_FORCE_STDERR_LOGGING /d 1 /f >/dev/null 2>&1
     wine reg add 'HKCU\Environment' /v QT_SCALE_FACTOR /d 1 /f >/dev/null 2>&1
-    wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d 'Z:\usr\share\fonts\opentype\noto' /f >/dev/null 2>&1
-    wine reg add 'HKCU\Environment' /v QT_PLUGIN_PATH /d "$(wine_path "$qt/plugins")" /f >/dev/null 2>&1
+    if [[ "${2:-}" != gui ]]; then
+        wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null 2>&1
+        wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d 'Z:\usr\share\fonts\opentype\noto' /f >/dev/null 2>&1
+        wine reg add 'HKCU\Environment' /v QT_PLUGIN_PATH /d "$(wine_path "$qt/plugins")" /f >/dev/null 2>&1
+    fi
     # The test programs find Qt's and mingw's DLLs here; an application folder has its own copies.
-    export WINEPATH="$(wine_path "$qt/bin");$(wine_path "$gcc");$(wine_path /usr/x86_64-w64-mingw32/lib)"
+    if [[ "${2:-}" != gui ]]; then
+        export WINEPATH="$(wine_path "$qt/bin");$(wine_path "$gcc");$(wine_path /usr/x86_64-w64-mingw32/lib)"
+    else
+        unset WINEPATH
+    fi
     # Wine's background services keep the first Wine process's output open: start them now, on
     # nothing, so that a pipe reading a later program's output closes when the program ends.
     wineserver -p >/dev/null 2>&1 || true
