@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Builds the Windows launcher and its tests (scripts/build-windows.sh), then runs under Wine, in a
-# private prefix: the unit and widget tests that apply to Windows and the Windows platform tests,
-# once with the Japanese ANSI code page 932 and once with 1252, headless (Qt's offscreen platform).
-# With --no-build it uses the build that is there.
+# Builds the Windows launcher and its tests (scripts/build-windows.sh), then runs under Wine, each
+# in a private prefix:
+#   - the unit and widget tests that apply to Windows and the Windows platform tests, once with the
+#     Japanese ANSI code page 932 and once with 1252, headless (Qt's offscreen platform);
+#   - with code page 932 on Xvfb and openbox: the end-to-end walk of TOLVStrel.exe from the demo
+#     folder (tests/e2e/walk_wine.py), then the installer, the installed launcher and the
+#     uninstaller (tests/e2e/install_wine.py).
+# With --no-build it uses the build that is there. Screenshots go to $TOLV_WINE_SHOTS
+# (default /tmp/tolvstrel-wine-shots).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
@@ -27,4 +32,23 @@ for run in "932 ja_JP.UTF-8" "1252 C.UTF-8"; do
     LANG=$locale LC_ALL=$locale wine_prefix_open "$build/wine-cp$cp"
     LANG=$locale LC_ALL=$locale ctest --test-dir "$build" --output-on-failure -j2 || failed=1
 done
+
+shots="${TOLV_WINE_SHOTS:-/tmp/tolvstrel-wine-shots}"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+echo "== End-to-end walk under Wine, code page 932"
+wine_prefix_close
+wine_prefix_open "$build/wine-walk" gui
+wineserver -k >/dev/null 2>&1 || true
+/usr/bin/python3 tests/e2e/walk_wine.py --demo "$build/demo" --source . --shots "$shots" || failed=1
+echo "== Installer, installed launcher and uninstaller under Wine"
+wine_prefix_open "$build/wine-install" gui
+wineserver -k >/dev/null 2>&1 || true
+/usr/bin/python3 tests/e2e/install_wine.py --installer "$build/TOLVStrel-$version-win64.exe" --source . \
+    --shots "$shots" || failed=1
+if ((failed)); then
+    echo "Windows tests under Wine: FAILED"
+else
+    echo "Windows tests under Wine: all passed"
+fi
 exit $failed

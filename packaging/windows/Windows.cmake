@@ -95,8 +95,8 @@ set(CPACK_ARCHIVE_FILE_NAME "${CPACK_PACKAGE_FILE_NAME}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 
 # CMake's NSIS template installs for all users with administrator rights (and, for a user without
-# them, into Documents). Our copy of it installs for the current user: same template, those lines
-# changed, each change checked so that a new CMake cannot quietly undo it.
+# them, into Documents), as a 32-bit program. Our copy of it installs for the current user: same
+# template, those lines changed, each change checked so that a new CMake cannot quietly undo it.
 file(READ "${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in" template)
 foreach(change
         "RequestExecutionLevel admin|RequestExecutionLevel user"
@@ -113,5 +113,11 @@ foreach(change
     endif()
     string(REPLACE "${from}" "${to}" template "${template}")
 endforeach()
-file(WRITE "${CMAKE_BINARY_DIR}/nsis/NSIS.template.in" "${template}")
+# A 64-bit installer for the 64-bit program (it then also runs where Windows has no 32-bit layer),
+# said after the template's first line, which begins with a byte-order mark.
+string(FIND "${template}" "\n" first)
+math(EXPR first "${first} + 1")
+string(SUBSTRING "${template}" 0 ${first} head)
+string(SUBSTRING "${template}" ${first} -1 rest)
+file(WRITE "${CMAKE_BINARY_DIR}/nsis/NSIS.template.in" "${head}Target amd64-unicode\n${rest}")
 list(PREPEND CMAKE_MODULE_PATH "${CMAKE_BINARY_DIR}/nsis")
