@@ -9,8 +9,10 @@ std::optional<QString> FieldReader::next()
     if (m_text.at(m_pos) == u'"') {
         const qsizetype start = m_pos + 1;
         qsizetype close = m_text.indexOf(u'"', start);
-        if (close < 0)
+        if (close < 0) {
             close = m_text.size();
+            m_quoteOpen = true;
+        }
         QString value = m_text.mid(start, close - start);
         m_pos = close + 1;
         skipDelimiter();
@@ -41,6 +43,20 @@ void FieldReader::skipDelimiter()
             return;
         }
     }
+}
+
+std::optional<QList<std::optional<QString>>> leadingFields(const QString &text, bool whole, int count)
+{
+    FieldReader reader(text);
+    QList<std::optional<QString>> fields;
+    for (int i = 0; i < count; ++i) {
+        fields << reader.next();
+        // The start ends at a line end, so an unquoted field is whole; the rest of the file may
+        // hold what ran out here.
+        if (!whole && (!fields.last() || reader.quoteOpen()))
+            return std::nullopt;
+    }
+    return fields;
 }
 
 QString trimSpaces(const QString &s)

@@ -1,6 +1,7 @@
 // Field-by-field reading of the suite's text files (run.dat, the analysis-type file).
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -17,12 +18,19 @@ public:
     explicit FieldReader(QString text) : m_text(std::move(text)) {}
     std::optional<QString> next();
     bool atEnd() const { return m_pos >= m_text.size(); }
+    // Did a quoted field run to the end of the text without its closing quote?
+    bool quoteOpen() const { return m_quoteOpen; }
 
 private:
     void skipDelimiter();
     QString m_text;
     qsizetype m_pos = 0;
+    bool m_quoteOpen = false;
 };
+
+// The first `count` fields of a text file's start; fewer when the file holds fewer. Nothing when
+// the start is not the whole file and the fields might go on past it.
+std::optional<QList<std::optional<QString>>> leadingFields(const QString &text, bool whole, int count);
 
 // Removes leading and trailing spaces (only U+0020; tabs and other blanks stay).
 QString trimSpaces(const QString &s);

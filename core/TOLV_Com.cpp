@@ -23,28 +23,33 @@ void TOLV_Com::setFileSet(const QString &base)
 qint16 TOLV_Com::Read_RunDat(Platform &p)
 {
     const QString path = p.appPath(RunDatName);
-    // A failing existence test does not stop the reading: the open below decides.
+    // A failing existence test does not stop the reading: the read below decides.
     if (p.fileExists(path) == Existence::Absent)
         return -9;
-    const std::unique_ptr<FieldSource> fields = p.openFields(path);
-    for (QString *field : {&File_Dat, &File_Ana, &File_Out, &File_Fem, &File_IndIn}) {
-        if (!fields)
-            break;
-        if (std::optional<QString> value = fields->next())
-            *field = *value;
+    const Result<TextStart> read = p.readText(path);
+    const auto fields = read.ok() ? leadingFields(read.value().text, read.value().whole, 5) : std::nullopt;
+    if (!fields) {
+        p.critical(text::MessageTitle,
+                   text::cannotRead(path, read.ok() ? text::FieldsTooLong : read.reason()));
+        return ReadFailed;
+    }
+    QString *const record[] = {&File_Dat, &File_Ana, &File_Out, &File_Fem, &File_IndIn};
+    for (int i = 0; i < 5; ++i) {
+        if (fields->at(i))
+            *record[i] = *fields->at(i);
     }
     return trimSpaces(File_Dat).isEmpty() ? 0 : 1;
 }
 
-std::optional<QString> storedField(const QString &field, QString *why)
+Result<QString> storedField(const QString &field)
 {
-    auto refuse = [&](const char *reason) -> std::optional<QString> {
-        if (why)
-            *why = QString::fromUtf8(reason) + field;
-        return std::nullopt;
+    auto refuse = [&](const char *reason) {
+        return Result<QString>::failure(QString::fromUtf8(reason) + field);
     };
     if (field.contains(u'\r') || field.contains(u'\n'))
         return refuse("ファイル名に改行文字が含まれています: ");
+    if (field.contains(QChar(0)))
+        return refuse("ファイル名に NUL 文字が含まれています: ");
     if (field.startsWith(u'"'))
         return refuse("ファイル名が二重引用符で始まっています: ");
     const bool needsQuotes = field.contains(u',') || field.startsWith(u' ') || field.endsWith(u' ');
@@ -55,17 +60,36 @@ std::optional<QString> storedField(const QString &field, QString *why)
     return u'"' + field + u'"';
 }
 
-Outcome TOLV_Com::Write_RunDat(Platform &p) const
+QString crlfLines(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines)
+        text += line + QLatin1String("\r\n");
+    return text;
+}
+
+Result<QString> TOLV_Com::runDatText(const Platform &p) const
 {
     QStringList lines;
     for (const QString &field : runRecord()) {
-        QString why;
-        const std::optional<QString> stored = storedField(field, &why);
-        if (!stored)
-            return Outcome::failure(why);
-        lines << *stored;
+        const Result<QString> stored = storedField(field);
+        if (!stored.ok())
+            return stored;
+        lines << stored.value();
     }
-    return p.writeLines(p.appPath(RunDatName), lines);
+    QString text = crlfLines(lines);
+    const Outcome narrow = p.encodable(text);
+    if (!narrow.ok())
+        return Result<QString>::failure(narrow.reason());
+    return text;
+}
+
+Outcome TOLV_Com::Write_RunDat(Platform &p) const
+{
+    const Result<QString> text = runDatText(p);
+    if (!text.ok())
+        return Outcome::failure(text.reason());
+    return p.replaceFile(p.appPath(RunDatName), text.value());
 }
 
 void TOLV_Com::Exec_Program(Platform &p, qint16 InAppFolder, const QString &ProgramFile,
@@ -74,19 +98,17 @@ void TOLV_Com::Exec_Program(Platform &p, qint16 InAppFolder, const QString &Prog
     const QString path = InAppFolder == 1 ? p.appPath(ProgramFile) : ProgramFile;
     // A failing existence test counts as a missing program.
     if (p.fileExists(path) != Existence::Present) {
-        p.critical(text::MessageTitle, ToolName + text::OpenParen + path + text::NotFoundTail);
+        p.critical(text::MessageTitle, text::notFound(ToolName, path));
         return;
     }
-    const Outcome started = p.startProgram(path, trimSpaces(ArgText));
-    if (!started.ok) {
-        p.critical(text::MessageTitle, ToolName + text::OpenParen + path + text::CannotStartTail
-                                           + text::CrLf + started.reason);
-    }
+    const Outcome started = p.start(path, trimSpaces(ArgText));
+    if (!started.ok())
+        p.critical(text::MessageTitle, text::cannotStart(ToolName, path, started.reason()));
 }
 
-void reportWriteFailure(Messages &m, const QString &path, const QString &reason)
+void reportWriteFailure(Platform &p, const QString &path, const QString &reason)
 {
-    m.critical(text::MessageTitle, path + text::CannotWriteTail + text::CrLf + reason);
+    p.critical(text::MessageTitle, text::cannotWrite(path, reason));
 }
 
 } // namespace tolv

@@ -58,12 +58,17 @@ public:
     QStringList runRecord() const { return {File_Dat, File_Ana, File_Out, File_Fem, File_IndIn}; }
 
     // Loads the run record from run.dat. 1: read, File_Dat not blank; 0: read, File_Dat blank;
-    // -9: no run.dat, nothing changed. Platform failures never leave it: a field that cannot be
-    // read keeps its earlier value.
+    // -9: no run.dat, nothing changed. A run.dat that is there but cannot be read (too large, not a
+    // regular file, unreadable) is told to the user and gives ReadFailed; no field changes then.
+    // Otherwise platform failures never leave it: a field that cannot be read keeps its value.
+    static constexpr qint16 ReadFailed = -1;
     qint16 Read_RunDat(Platform &p);
 
-    // Writes the run record to run.dat, whole and atomically. A field that the field reader could not
-    // give back unchanged makes it refuse the whole record; the old run.dat then stays as it was.
+    // The run.dat text of the current record, or why it cannot be stored: a field that the field
+    // reader could not give back unchanged, or that the narrow encoding cannot hold.
+    Result<QString> runDatText(const Platform &p) const;
+    // Writes the run record to run.dat, whole and atomically; the old run.dat stays as it was when
+    // the record cannot be stored.
     Outcome Write_RunDat(Platform &p) const;
 
     // Starts a program of the suite without waiting. InAppFolder 1: ProgramFile is a file name in
@@ -73,12 +78,15 @@ public:
                              const QString &ToolName, const QString &ArgText);
 };
 
+// The text of a file whose lines are these, each ended by CR LF.
+QString crlfLines(const QStringList &lines);
+
 // How one run-record field is stored in run.dat so that the field reader gives it back unchanged:
 // as it is, or in double quotes when it holds a comma or has blanks at either end. Nothing when the
-// format cannot hold it; `why` then says so.
-std::optional<QString> storedField(const QString &field, QString *why = nullptr);
+// format cannot hold it, with the reason.
+Result<QString> storedField(const QString &field);
 
 // Tells the user that a file could not be written: its path, then the platform's reason.
-void reportWriteFailure(Messages &m, const QString &path, const QString &reason);
+void reportWriteFailure(Platform &p, const QString &path, const QString &reason);
 
 } // namespace tolv

@@ -1,5 +1,5 @@
-// User-visible texts that the program logic composes into messages and captions.
-// Window captions, tooltips and labels live in the .ui files.
+// Every text that the launcher composes: tool names, the data-file dialog's captions and filters,
+// and each message whole, as one template. Window captions, tooltips and labels live in the forms.
 #pragma once
 
 #include <QString>
@@ -8,45 +8,81 @@ namespace tolv::text {
 
 inline const QString ToolPre = QStringLiteral("プリプロセッサ");
 inline const QString ToolSolver = QStringLiteral("ソルバー");
-inline const QString MenuFilename = QStringLiteral("ファイル名指定（連動の場合不要）");
-inline const QString ToolPost = QStringLiteral("ポストプロセッサ");
-inline const QString MenuRunPost = QStringLiteral("ポストプロセッサ実行");
-inline const QString MenuRunSolver = QStringLiteral("ソルバー実行");
-inline const QString FontFace = QStringLiteral("ＭＳ Ｐゴシック");
 inline const QString ToolSolverRun = QStringLiteral("ソルバー・静解析実行");
-inline const QString OpenParen = QStringLiteral("（");
-inline const QString NotFoundTail = QStringLiteral("）が見つかりません。");
+inline const QString ToolPost = QStringLiteral("ポストプロセッサ");
 inline const QString ToolViewer = QStringLiteral("ビューワ");
-inline const QString End = QStringLiteral("終了");
-inline const QString Arrow = QStringLiteral("▼");
-inline const QString MenuSolverTitle = QStringLiteral("ソルバーメニュー");
-inline const QString MenuCancel = QStringLiteral("キャンセル");
-inline const QString MenuPostTitle = QStringLiteral("ポストメニュー");
-inline const QString MenuViewerTitle = QStringLiteral("ビューワメニュー");
-inline const QString MenuRunViewer = QStringLiteral("ビューワ実行");
-inline const QString NoSolverData = QStringLiteral("ソルバー用データファイルがありません。");
-inline const QString LongNameHead = QStringLiteral("ﾌｧｲﾙ名（");
-inline const QString LongNameTail = QStringLiteral("）が拡張子を含み12文字を越えていますので、連動処理は行なえません。");
-inline const QString LongNameLine2 = QStringLiteral("入力ﾃﾞｰﾀ保存時にﾌｧｲﾙ名を8文字で作成しなおすか、直接ﾌｧｲﾙ名を指定してソルバーを起動するか");
-inline const QString LongNameLine3 = QStringLiteral("どちらかの方法で対処してください。");
-inline const QString FilenameCaption = QStringLiteral("TOLV/Strel - 入力データファイル名指定");
-inline const QString RunSuffix = QStringLiteral("を実行");
+inline const QString FontFace = QStringLiteral("ＭＳ Ｐゴシック");
+
+// The title of the messages that name a file; the others carry the application's own title.
+inline const QString MessageTitle = QStringLiteral("TOLV_Strel");
+
+// The data-file dialog: the Run button's caption for a tool, the browse title and filters.
+inline QString runCaption(const QString &tool)
+{
+    return QStringLiteral("%1を実行").arg(tool);
+}
+inline const QString BrowseTitle = QStringLiteral("TOLV/Strel-入力ﾃﾞｰﾀﾌｧｲﾙ名の指定");
 inline const QString SolverFilter = QStringLiteral("*.ana(ｿﾙﾊﾞｰ用ﾃﾞｰﾀﾌｧｲﾙ)|*.ana");
 inline const QString PostFilter = QStringLiteral("*.ind.in(ﾎﾟｽﾄ用ﾃﾞｰﾀﾌｧｲﾙ)|*.ind.in");
-inline const QString BrowseTitle = QStringLiteral("TOLV/Strel-入力ﾃﾞｰﾀﾌｧｲﾙ名の指定");
+
+// A program of the suite that is not where it should be, or that the system refuses to start.
+inline QString notFound(const QString &tool, const QString &path)
+{
+    return QStringLiteral("%1（%2）が見つかりません。").arg(tool, path);
+}
+inline QString cannotStart(const QString &tool, const QString &path, const QString &reason)
+{
+    return QStringLiteral("%1（%2）を起動できません。\r\n%3").arg(tool, path, reason);
+}
+
+// Files and folders that the launcher cannot use, with the platform's reason.
+inline QString cannotWrite(const QString &path, const QString &reason)
+{
+    return QStringLiteral("%1に書き込めません。\r\n%2").arg(path, reason);
+}
+inline QString cannotRead(const QString &path, const QString &reason)
+{
+    return QStringLiteral("%1を読み込めません。\r\n%2").arg(path, reason);
+}
+// The reason for a file whose wanted fields run past what the launcher reads of it.
+inline const QString FieldsTooLong = QStringLiteral("必要な項目が読み込める長さを超えています");
+inline QString cannotChangeDir(const QString &folder, const QString &reason)
+{
+    return QStringLiteral("%1に移動できません。\r\n%2").arg(folder, reason);
+}
+inline QString fileNameUnusable(const QString &path, const QString &reason)
+{
+    return QStringLiteral("%1\r\nこのファイル名は使用できません。\r\n%2").arg(path, reason);
+}
+inline QString appFolderUnusable(const QString &reason)
+{
+    return QStringLiteral("プログラムのフォルダ名を扱えないため終了します。\r\n%1").arg(reason);
+}
+
+// The linked solver start.
+inline QString longName(const QString &name)
+{
+    return QStringLiteral("ﾌｧｲﾙ名（%1）が拡張子を含み12文字を越えていますので、連動処理は行なえません。\r\n"
+                          "入力ﾃﾞｰﾀ保存時にﾌｧｲﾙ名を8文字で作成しなおすか、直接ﾌｧｲﾙ名を指定してソルバーを起動するか\r\n"
+                          "どちらかの方法で対処してください。")
+            .arg(name);
+}
+inline const QString NoSolverData = QStringLiteral("ソルバー用データファイルがありません。");
+
+// The data-file dialog's Run command.
 inline const QString EmptyName = QStringLiteral("入力データ名が指定されていません");
-inline const QString SolverNameRejectedTail = QStringLiteral(" はソルバー用データファイル名ではありません。");
-inline const QString SolverNameRequest = QStringLiteral("ソルバー用データファイル名を指定してください");
-inline const QString AnalysisTypeLine1 = QStringLiteral("解析タイプが不明です。");
-inline const QString AnalysisTypeLine2 = QStringLiteral("プリ終了時に解析タイプの選択処理が行なわれていないと思われます。");
-inline const QString SolverNotNamedLine1 = QStringLiteral("ソルバーを実行できません。");
-inline const QString SolverNotNamedLine2 = QStringLiteral("プリ終了時の解析タイプの選択処理が正しく行なわれなかったと思われます。");
-inline const QString PostNameRejectedTail = QStringLiteral(" はポスト用データファイル名ではありません。");
-inline const QString PostNameRequest = QStringLiteral("ポスト用データファイル名を指定してください");
-inline const QString CannotStartTail = QStringLiteral("）を起動できません。");
-inline const QString CannotWriteTail = QStringLiteral("に書き込めません。");
-inline const QString CannotChangeDirTail = QStringLiteral("に移動できません。");
-inline const QString CrLf = QStringLiteral("\r\n");
-inline const QString MessageTitle = QStringLiteral("TOLV_Strel");
+inline QString solverNameRejected(const QString &name)
+{
+    return QStringLiteral("%1 はソルバー用データファイル名ではありません。\r\nソルバー用データファイル名を指定してください").arg(name);
+}
+inline const QString AnalysisTypeMissing = QStringLiteral("解析タイプが不明です。\r\n"
+                                                          "プリ終了時に解析タイプの選択処理が行なわれていないと思われます。");
+inline const QString SolverNotNamed = QStringLiteral("ソルバーを実行できません。\r\n"
+                                                     "プリ終了時の解析タイプの選択処理が正しく行なわれなかったと思われます。\r\n"
+                                                     "ソルバー用データファイル名を指定してください");
+inline QString postNameRejected(const QString &name)
+{
+    return QStringLiteral("%1 はポスト用データファイル名ではありません。\r\nポスト用データファイル名を指定してください").arg(name);
+}
 
 } // namespace tolv::text

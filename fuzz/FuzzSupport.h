@@ -1,10 +1,12 @@
 // Shared pieces of the fuzz targets: turning fuzz bytes into text that is rich in the characters
-// our formats care about, an in-memory platform that stores bytes, and property checks that stop
+// our formats care about, the real platform on a folder of its own, and property checks that stop
 // the run with a message.
 #pragma once
 
-#include "platform/QtPlatform.h"
-#include "tests/support/FakePlatform.h"
+#include "tests/support/FolderPlatform.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <QByteArray>
 #include <QMap>
@@ -46,48 +48,27 @@ inline QString fuzzText(const uint8_t *data, size_t size)
     return text;
 }
 
-// The fake platform, but files are bytes in the narrow encoding, read and written through the
-// launcher's own conversions, as the real file system would see them.
-class MemoryPlatform : public test::FakePlatform
+// The real platform on a folder of its own, made once per fuzzing process, so that files are
+// bytes read and written as the launcher reads and writes them.
+inline test::FolderPlatform &folderPlatform()
 {
-public:
-    QMap<QString, QByteArray> bytes;
+    static QTemporaryDir dir;
+    static test::FolderPlatform p(dir.path());
+    return p;
+}
 
-    Existence fileExists(const QString &path) override
-    {
-        return bytes.contains(path) ? Existence::Present : Existence::Absent;
-    }
+inline void putFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        fail("cannot write the fuzz input", path);
+}
 
-    std::unique_ptr<FieldSource> openFields(const QString &path) override
-    {
-        if (!bytes.contains(path))
-            return nullptr;
-        return std::make_unique<Reader>(fromNarrow(bytes.value(path)));
-    }
-
-    Outcome writeLines(const QString &path, const QStringList &lines) override
-    {
-        QString text;
-        for (const QString &line : lines)
-            text += line + QStringLiteral("\r\n");
-        const std::optional<QByteArray> narrow = toNarrow(text);
-        if (!narrow)
-            return Outcome::failure(QStringLiteral("not representable"));
-        bytes[path] = *narrow;
-        return Outcome::success();
-    }
-
-private:
-    class Reader : public FieldSource
-    {
-    public:
-        explicit Reader(const QString &text) : m_reader(text) {}
-        std::optional<QString> next() override { return m_reader.next(); }
-
-    private:
-        FieldReader m_reader;
-    };
-};
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
 
 inline QString show(const QStringList &list)
 {

@@ -1,6 +1,6 @@
 // The run.dat writer on five arbitrary paths: whatever it accepts, reading the file back gives the
 // same five; whatever it refuses has a stated reason, no form that the reader would give back
-// unchanged on one line, and leaves the earlier file as it was.
+// unchanged on one line (or it holds a NUL), and leaves the earlier file as it was.
 #include "FuzzSupport.h"
 
 #include "core/Fields.h"
@@ -36,8 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     bool allStored = true;
     for (const QString &field : five) {
-        QString why;
-        const std::optional<QString> stored = storedField(field, &why);
+        const Result<QString> result = storedField(field);
+        const std::optional<QString> stored =
+                result.ok() ? std::optional<QString>(result.value()) : std::nullopt;
+        const QString why = result.reason();
         if (stored) {
             // One line, no blank at either edge outside quotes, and it reads back unchanged.
             FUZZ_CHECK(!hasLineEnd(*stored), fuzz::show({field, *stored}));
@@ -49,17 +51,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(!why.isEmpty() && why.endsWith(field), fuzz::show({field, why}));
         // Refused only when it would break the one-path-a-line layout or no admissible form
         // (as it is when it has no edge blanks, or in quotes) reads back unchanged.
-        if (hasLineEnd(field))
+        if (hasLineEnd(field) || field.contains(QChar(0)))
             continue;
         const bool plainAdmissible = !field.startsWith(u' ') && !field.endsWith(u' ');
         FUZZ_CHECK(!(plainAdmissible && readsBackAs(field, field)), fuzz::show({field}));
         FUZZ_CHECK(!readsBackAs(u'"' + field + u'"', field), fuzz::show({field}));
     }
 
-    fuzz::MemoryPlatform p;
-    const QString path = p.inApp(RunDatName);
+    test::FolderPlatform &p = fuzz::folderPlatform();
+    const QString path = p.appPath(RunDatName);
     const QByteArray earlier("earlier\r\n");
-    p.bytes[path] = earlier;
+    fuzz::putFile(path, earlier);
     TOLV_Com com;
     com.File_Dat = five[0];
     com.File_Ana = five[1];
@@ -68,13 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     com.File_IndIn = five[4];
     const Outcome written = com.Write_RunDat(p);
     if (!allStored)
-        FUZZ_CHECK(!written.ok, fuzz::show(five));
-    if (!written.ok) {
-        FUZZ_CHECK(!written.reason.isEmpty(), fuzz::show(five));
-        FUZZ_CHECK(p.bytes.value(path) == earlier, fuzz::show(five));
+        FUZZ_CHECK(!written.ok(), fuzz::show(five));
+    if (!written.ok()) {
+        FUZZ_CHECK(!written.reason().isEmpty(), fuzz::show(five));
+        FUZZ_CHECK(fuzz::fileBytes(path) == earlier, fuzz::show(five));
         return 0;
     }
-    FUZZ_CHECK(p.bytes.value(path).count("\r\n") == 5, fuzz::show(five));
+    FUZZ_CHECK(fuzz::fileBytes(path).count("\r\n") == 5, fuzz::show(five));
     TOLV_Com back;
     const qint16 result = back.Read_RunDat(p);
     FUZZ_CHECK(back.runRecord() == five, fuzz::show(back.runRecord()) + QLatin1String(" vs ") + fuzz::show(five));

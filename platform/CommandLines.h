@@ -27,6 +27,8 @@ std::optional<QString> batchArguments(const QString &batchPath);
 } // namespace win
 
 namespace posix {
+// The batch interpreter that lies beside the launcher where the system has none.
+inline constexpr char BatchInterpreterName[] = "tolvbat";
 // A program gets the trimmed argument text as one argument, blanks included.
 StartCommand programCommand(const QString &programPath, const QString &argText);
 // A batch file runs through our interpreter, inside a terminal emulator when there is one.

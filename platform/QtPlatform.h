@@ -3,32 +3,43 @@
 
 #include "Platform.h"
 
+#include <QApplication>
+
+#include <memory>
+
 namespace tolv {
 
 class QtPlatform : public Platform
 {
 public:
+    QtPlatform();
+
+    // The application folder, or why its name cannot be used: then nothing may be read or written.
+    const Result<QString> &appFolderResult() const { return m_appFolder; }
+
     QString appFolder() const override;
     QChar separator() const override;
     QString appTitle() const override;
 
     Existence fileExists(const QString &path) override;
-    std::unique_ptr<FieldSource> openFields(const QString &path) override;
-    Outcome writeLines(const QString &path, const QStringList &lines) override;
+    Result<TextStart> readText(const QString &path) override;
+    Outcome encodable(const QString &text) const override;
+    Outcome replaceFile(const QString &path, const QString &text) override;
     Outcome setCurrentDir(const QString &path) override;
-    QString currentDir() const override;
 
     void critical(const QString &title, const QString &text) override;
-    Outcome startProgram(const QString &program, const QString &argText) override;
-    std::unique_ptr<OpenFileDialog> newOpenFileDialog() override;
+    Outcome start(const QString &program, const QString &argText) override;
+    std::optional<QString> chooseOpenFile(const QString &title, const QString &filter,
+                                          const QString &folder) override;
     void endProgram() override;
+
+private:
+    Result<QString> m_appFolder;
 };
 
-// The name of the batch interpreter that lies beside the launcher where the platform has none.
-inline constexpr char BatchInterpreterName[] = "tolvbat";
-
-// Encodes text in the platform's narrow, byte-based encoding; nothing when a character would be lost.
-std::optional<QByteArray> toNarrow(const QString &text);
-QString fromNarrow(const QByteArray &bytes);
+// Makes the application, or ends the process with one line on standard error and status 1 when
+// there is no display to show it on. Standard descriptors that are closed are opened on the null
+// device first, so that no file opened later stands in for them in a started program.
+std::unique_ptr<QApplication> createApplication(int &argc, char **argv);
 
 } // namespace tolv

@@ -73,9 +73,10 @@ void TestTolvCom::readRunDat_data()
     QTest::newRow("quoted fields keep comma and blanks")
             << true << RunDat::Present << "\"C:\\a,b\\x.dat\"\r\n\" x.ana \"\r\nx.out\r\nx.fem\r\nx.ind.in\r\n"
             << Earlier << 1 << QStringList{"C:\\a,b\\x.dat", " x.ana ", "x.out", "x.fem", "x.ind.in"};
-    QTest::newRow("cannot open, earlier record") << true << RunDat::CannotOpen << five << Earlier << 1 << Earlier;
-    QTest::newRow("cannot open, earlier blank")
-            << true << RunDat::CannotOpen << five << blankBefore << 0 << blankBefore;
+    // Told to the user; no field changes, and the callers start nothing.
+    QTest::newRow("cannot read, earlier record") << true << RunDat::CannotOpen << five << Earlier << -1 << Earlier;
+    QTest::newRow("cannot read, earlier blank")
+            << true << RunDat::CannotOpen << five << blankBefore << -1 << blankBefore;
     QTest::newRow("existence test fails: read anyway")
             << true << RunDat::ExistsError << five << blankBefore << 1 << fiveRead;
 }
@@ -96,7 +97,7 @@ void TestTolvCom::readRunDat()
     if (state != RunDat::Missing)
         p.files[path] = text;
     if (state == RunDat::CannotOpen)
-        p.openFails << path;
+        p.readFails[path] = "Permission denied";
     if (state == RunDat::ExistsError)
         p.existsFails << path;
 
@@ -106,7 +107,8 @@ void TestTolvCom::readRunDat()
     QCOMPARE(int(com.Read_RunDat(p)), result);
     QCOMPARE(com.runRecord(), after);
     QCOMPARE(com.File_Bat, QString("keep.bat"));
-    QVERIFY(p.messages.isEmpty());
+    const QList<Message> told{{"TOLV_Strel", path + "を読み込めません。\r\nPermission denied"}};
+    QCOMPARE(p.messages, state == RunDat::CannotOpen ? told : QList<Message>{});
 }
 
 void TestTolvCom::writeRunDat_data()
@@ -148,13 +150,13 @@ void TestTolvCom::writeRunDat()
     setRecord(com, record);
     const tolv::Outcome out = com.Write_RunDat(p);
     if (written.isNull()) {
-        QVERIFY(!out.ok);
-        QVERIFY(!out.reason.isEmpty());
+        QVERIFY(!out.ok());
+        QVERIFY(!out.reason().isEmpty());
         QVERIFY(p.writes.isEmpty());
         QCOMPARE(p.files.value(path), QString("old\r\n"));
         return;
     }
-    QVERIFY(out.ok);
+    QVERIFY(out.ok());
     QCOMPARE(p.writes, QStringList{path});
     QCOMPARE(p.files.value(path), written);
 
@@ -173,8 +175,8 @@ void TestTolvCom::writeFailureKeepsOldRecord()
     TOLV_Com com;
     com.setFileSet("/w/a");
     const tolv::Outcome out = com.Write_RunDat(p);
-    QVERIFY(!out.ok);
-    QCOMPARE(out.reason, QString("disk full"));
+    QVERIFY(!out.ok());
+    QCOMPARE(out.reason(), QString("disk full"));
     QCOMPARE(p.files.value(path), QString("old\r\n"));
 }
 

@@ -31,15 +31,36 @@ STEPS = ('start_launcher', 'preprocessor', 'solver_by_file_name', 'postprocessor
 TIME_LIMIT = 240  # seconds for the whole walk; CTest's own limit is above it
 
 
-def texts_of(texts_header):
-    """The launcher's user-visible texts, by name, as core/Texts.h holds them."""
+def texts_of(texts_header, forms):
+    """The launcher's user-visible texts, by name: the constants and message templates ("%1" ...)
+    of core/Texts.h, and each form's window title and button captions (FormName.title,
+    FormName.cmd_X)."""
     with open(texts_header, encoding='utf-8') as f:
         source = f.read()
     found = {}
+    unescape = lambda literal: literal.encode('utf-8').decode('unicode_escape').encode('latin-1').decode('utf-8')
     for name, literal in re.findall(r'inline const QString (\w+) = QStringLiteral\("((?:[^"\\]|\\.)*)"\);',
                                     source):
-        found[name] = literal.encode('utf-8').decode('unicode_escape').encode('latin-1').decode('utf-8')
+        found[name] = unescape(literal)
+    for name, body in re.findall(r'inline QString (\w+)\([^)]*\)\s*\{\s*return (QStringLiteral\(.*?\))\s*\.arg',
+                                 source, re.S):
+        found[name] = ''.join(unescape(lit) for lit in re.findall(r'"((?:[^"\\]|\\.)*)"', body))
+    for ui_file in forms:
+        form = ET.parse(ui_file).getroot().find('widget')
+        prefix = form.get('name')
+        for prop in form.findall('property'):
+            if prop.get('name') == 'windowTitle':
+                found[prefix + '.title'] = prop.find('string').text
+        for widget in form.iter('widget'):
+            for prop in widget.findall('property'):
+                if prop.get('name') == 'text' and widget.get('class') == 'QPushButton':
+                    found[prefix + '.' + widget.get('name')] = prop.find('string').text
     return found
+
+
+def fill(template, *values):
+    """A message template of core/Texts.h filled as QString::arg fills it."""
+    return re.sub(r'%(\d)', lambda m: values[int(m.group(1)) - 1], template)
 
 
 def form_centres(ui_file):
@@ -109,7 +130,8 @@ class Walk:
         self.home = os.path.join(self.work, 'home')
         self.shots = args.shots
         self.log = SuiteLog(os.path.join(self.work, 'suite.log'))
-        self.texts = texts_of(os.path.join(args.source, 'core', 'Texts.h'))
+        self.texts = texts_of(os.path.join(args.source, 'core', 'Texts.h'),
+                              [os.path.join(args.source, 'ui', f.lower(), f + '.ui') for f in ('Main', 'Filename')])
         self.x = XSession(self.work)
         self.launcher = None
         self.main = None
@@ -154,7 +176,7 @@ class Walk:
         self.shot('main')
         t = self.texts
         buttons = [name for role, name, _ in self.x.shown(APP_NAME, MAIN_TITLE) if role == 'push button']
-        for text in (t['ToolPre'], t['ToolSolver'], t['ToolPost'], t['End']):
+        for text in (t['ToolPre'], t['ToolSolver'], t['ToolPost'], t['Main.cmd_End']):
             if text not in buttons:
                 raise Failure(f"no button {text!r} in the main window: {buttons}")
 
@@ -205,7 +227,7 @@ class Walk:
         mark = len(self.log.events())
         self.choose('cmd_Solver', 2, shot='solver-popup')
         dialog = self.x.wait_window('data-file dialog', '^' + ere_escape('TOLV/Strel - '))
-        expect("dialog title", self.x.title(dialog), self.texts['FilenameCaption'])
+        expect("dialog title", self.x.title(dialog), self.texts['Filename.title'])
         centres = self.centres('Filename')
         self.x.click(dialog, *centres['cmd_Ref'])
         browse = self.x.wait_window('open-file dialog', '^' + ere_escape('TOLV/Strel-'))
@@ -216,8 +238,8 @@ class Walk:
         self.x.keys('Return')
         self.x.wait_gone('open-file dialog', browse)
         self.shot('data-file-dialog')
-        shown = self.x.shown(APP_NAME, self.texts['FilenameCaption'])
-        if ('push button', self.texts['ToolSolver'] + self.texts['RunSuffix'], None) not in shown:
+        shown = self.x.shown(APP_NAME, self.texts['Filename.title'])
+        if ('push button', fill(self.texts['runCaption'], self.texts['ToolSolver']), None) not in shown:
             raise Failure(f"no solver Run button in the dialog: {shown}")
         if not any(text == base + '.ana' for _, _, text in shown):
             raise Failure(f"the dialog does not show the chosen file: {shown}")
@@ -284,7 +306,7 @@ class Walk:
         self.shot('message-missing-program')
         t = self.texts
         labels = [name for role, name, _ in self.x.shown(APP_NAME, t['MessageTitle']) if role == 'label']
-        expect("message", labels, [t['ToolPost'] + t['OpenParen'] + post_path + t['NotFoundTail']])
+        expect("message", labels, [fill(t['notFound'], t['ToolPost'], post_path)])
         self.x.keys('Return')
         self.x.wait_gone('message box', box)
         time.sleep(0.5)

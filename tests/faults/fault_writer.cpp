@@ -7,9 +7,9 @@
 //   TOOL solver or post: the dialog's mode; NAME: the text of its file-name field
 // Prints one JSON object: "skip" with the reason when no namespace can be had, otherwise the
 // messages that the user got, the folder's run.dat before and after (base64) and its entries after.
-#include "FolderPlatform.h"
+#include "support/Scratch.h"
 
-#include "core/RunCommand.h"
+#include "ui/filename/RunCommand.h"
 #include "core/TOLV_Com.h"
 
 #include <QCoreApplication>
@@ -76,7 +76,7 @@ int main(int argc, char *argv[])
             return skip("tmpfs mount");
         TOLV_Com earlier;
         earlier.setFileSet(QStringLiteral("/earlier/beam"));
-        if (!earlier.Write_RunDat(p).ok || !QFile::copy(QStringLiteral("/bin/true"), p.appPath(PostProgram)))
+        if (!earlier.Write_RunDat(p).ok() || !QFile::copy(QStringLiteral("/bin/true"), p.appPath(PostProgram)))
             return 3;
         QFile filler(dir + QLatin1String("/filler"));
         if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))

@@ -2,7 +2,7 @@
 // the dialog's Run command. The mounts live in a private mount namespace of a helper process (tests
 // run as root, and root writes through permissions); where no namespace can be had the tests are
 // skipped.
-#include "FolderPlatform.h"
+#include "support/Scratch.h"
 
 #include "core/TOLV_Com.h"
 #include "core/Texts.h"
@@ -54,7 +54,7 @@ void TestFolderFaults::cannotWrite()
     FolderPlatform p(folder);
     TOLV_Com earlier;
     earlier.setFileSet(QStringLiteral("/earlier/beam"));
-    QVERIFY(earlier.Write_RunDat(p).ok);
+    QVERIFY(earlier.Write_RunDat(p).ok());
     QVERIFY(QFile::copy(QStringLiteral("/bin/true"), p.appPath(PostProgram)));
     // The analysis-type file lies beside the data file, outside the application folder.
     QVERIFY(writeFile(work.filePath(QStringLiteral("beam.bat")), "STATIC.exe\r\n"));
@@ -77,7 +77,7 @@ void TestFolderFaults::cannotWrite()
     const QJsonArray messages = r.value("messages").toArray();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].toArray()[0].toString(), text::MessageTitle);
-    const QString head = p.appPath(failing) + text::CannotWriteTail + text::CrLf;
+    const QString head = text::cannotWrite(p.appPath(failing), QString());
     const QString message = messages[0].toArray()[1].toString();
     QVERIFY2(message.startsWith(head), qPrintable(message));
     const QString reason = message.mid(head.size());

@@ -1,7 +1,7 @@
 // Program files that cannot be started: a folder in place of the program, a file without execute
 // permission or in no executable format, names far beyond any path limit. The user is told which
 // and why; nothing is started and the application folder is left as it was.
-#include "FolderPlatform.h"
+#include "support/Scratch.h"
 
 #include "core/TOLV_Com.h"
 #include "core/Texts.h"
@@ -57,14 +57,13 @@ void TestLaunchFaults::cannotStart()
     TOLV_Com::Exec_Program(p, 1, PostProgram, text::ToolPost, QStringLiteral("/a/b.ind.in"));
     QCOMPARE(p.messages.size(), 1);
     QCOMPARE(p.messages[0].title, text::MessageTitle);
-    const QString head = text::ToolPost + text::OpenParen + program;
     if (found) {
-        QVERIFY2(p.messages[0].text.startsWith(head + text::CannotStartTail + text::CrLf),
-                 qPrintable(p.messages[0].text));
+        const QString head = text::cannotStart(text::ToolPost, program, QString());
+        QVERIFY2(p.messages[0].text.startsWith(head), qPrintable(p.messages[0].text));
         // The system's reason follows.
-        QVERIFY(p.messages[0].text.size() > head.size() + text::CannotStartTail.size() + 2);
+        QVERIFY(p.messages[0].text.size() > head.size());
     } else {
-        QCOMPARE(p.messages[0].text, head + text::NotFoundTail);
+        QCOMPARE(p.messages[0].text, text::notFound(text::ToolPost, program));
     }
     QCOMPARE(snapshot(dir.path()), before);
 }
@@ -89,7 +88,7 @@ void TestLaunchFaults::longNames()
     TOLV_Com::Exec_Program(p, qint16(inAppFolder), name, text::ToolSolverRun, QString());
     const QString path = inAppFolder == 1 ? p.appPath(name) : name;
     QCOMPARE(p.messages.size(), 1);
-    QCOMPARE(p.messages[0].text, text::ToolSolverRun + text::OpenParen + path + text::NotFoundTail);
+    QCOMPARE(p.messages[0].text, text::notFound(text::ToolSolverRun, path));
     QVERIFY(snapshot(dir.path()).isEmpty());
 }
 

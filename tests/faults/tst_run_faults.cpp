@@ -2,9 +2,9 @@
 // and solver.bat in every state that a crash or a user can leave them in, run.dat a directory,
 // names of 32,767 characters and more. For each, the message the user gets, what was started, and
 // that the earlier run.dat is neither lost nor half-written.
-#include "FolderPlatform.h"
+#include "support/Scratch.h"
 
-#include "core/RunCommand.h"
+#include "ui/filename/RunCommand.h"
 #include "core/TOLV_Com.h"
 #include "core/Texts.h"
 
@@ -17,22 +17,10 @@ using namespace tolv::test;
 namespace {
 
 // The real file system with the starts recorded instead of made.
-class RunPlatform : public FolderPlatform
+struct RunPlatform : FolderPlatform
 {
-public:
-    using FolderPlatform::FolderPlatform;
-    Outcome startProgram(const QString &program, const QString &argText) override
-    {
-        starts << Start{program, argText, currentDir()};
-        return Outcome::success();
-    }
-    QList<Start> starts;
+    explicit RunPlatform(const QString &dir) : FolderPlatform(dir) { recordStarts = true; }
 };
-
-QString joined(const QStringList &lines)
-{
-    return lines.join(text::CrLf);
-}
 
 QByteArray crlfRecord(const QStringList &fields)
 {
@@ -69,7 +57,7 @@ void TestRunFaults::init()
     m_app = m_work->filePath(QStringLiteral("app"));
     m_earlier.setFileSet(QStringLiteral("/earlier/beam"));
     RunPlatform p(m_app);
-    QVERIFY(m_earlier.Write_RunDat(p).ok);
+    QVERIFY(m_earlier.Write_RunDat(p).ok());
     QVERIFY(writeFile(p.appPath(PostProgram), "#!/bin/sh\n"));
 }
 
@@ -79,31 +67,40 @@ void TestRunFaults::cleanup()
     delete m_work;
 }
 
-// What stands at <base>.bat: "dir", "unreadable" (opens, every read fails) or these bytes.
+// What stands at <base>.bat: "dir", "unreadable" (opens, every read fails), "sparse" (1 TiB of
+// nothing), "endless" (a link to an endless device) or these bytes; and which message follows.
 void TestRunFaults::analysisTypeFile_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("typeMissing"); // else: solver program not named
-    QTest::newRow("empty") << "bytes" << QByteArray() << false;
-    QTest::newRow("a directory") << "dir" << QByteArray() << true;
-    QTest::newRow("unreadable") << "unreadable" << QByteArray() << false;
-    QTest::newRow("only a quote") << "bytes" << QByteArray("\"") << false;
-    QTest::newRow("only commas") << "bytes" << QByteArray(",,,,\r\n") << false;
-    QTest::newRow("binary garbage") << "bytes" << QByteArray("\x00\xff\x01\xfe\x80\r\x9f\x00", 8) << false;
-    QTest::newRow("blanks alone before .exe") << "bytes" << QByteArray("X      .exe\r\n") << false;
+    QTest::addColumn<QString>("message"); // "missing", "not named" or "unread"
+    QTest::newRow("empty") << "bytes" << QByteArray() << "not named";
+    QTest::newRow("a directory") << "dir" << QByteArray() << "missing";
+    QTest::newRow("unreadable") << "unreadable" << QByteArray() << "unread";
+    QTest::newRow("sparse 1 TiB") << "sparse" << QByteArray() << "unread";
+    QTest::newRow("link to an endless device") << "endless" << QByteArray() << "missing";
+    QTest::newRow("one line of 2 MiB") << "bytes" << QByteArray(2 << 20, 'x') << "unread";
+    QTest::newRow("only a quote") << "bytes" << QByteArray("\"") << "not named";
+    QTest::newRow("only commas") << "bytes" << QByteArray(",,,,\r\n") << "not named";
+    QTest::newRow("binary garbage") << "bytes" << QByteArray("\x00\xff\x01\xfe\x80\r\x9f\x00", 8) << "not named";
+    QTest::newRow("blanks alone before .exe") << "bytes" << QByteArray("X      .exe\r\n") << "not named";
+    QTest::newRow("a path cut to another folder") << "bytes" << QByteArray("\"C:\\TOLV\\../e/b.exe\"\r\n") << "not named";
 }
 
 void TestRunFaults::analysisTypeFile()
 {
     QFETCH(QString, kind);
     QFETCH(QByteArray, bytes);
-    QFETCH(bool, typeMissing);
+    QFETCH(QString, message);
     const QString bat = m_work->filePath(QStringLiteral("beam.bat"));
     if (kind == QLatin1String("dir"))
         QVERIFY(QDir(m_work->path()).mkdir(QStringLiteral("beam.bat")));
     else if (kind == QLatin1String("unreadable"))
         QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), bat));
+    else if (kind == QLatin1String("endless"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), bat));
+    else if (kind == QLatin1String("sparse"))
+        QVERIFY(writeFile(bat, {}) && QFile(bat).resize(qint64(1) << 40));
     else
         QVERIFY(writeFile(bat, bytes));
     const auto before = snapshot(m_app);
@@ -114,13 +111,14 @@ void TestRunFaults::analysisTypeFile()
     runCommand(com, p, m_work->filePath(QStringLiteral("beam.ana")));
 
     QCOMPARE(p.messages.size(), 1);
-    if (typeMissing) {
-        QCOMPARE(p.messages[0].title, text::MessageTitle);
-        QCOMPARE(p.messages[0].text, joined({text::AnalysisTypeLine1, text::AnalysisTypeLine2}));
+    if (message == "missing") {
+        QCOMPARE(p.messages[0], (Message{text::MessageTitle, text::AnalysisTypeMissing}));
+    } else if (message == "unread") {
+        const QString head = text::cannotRead(bat, QString());
+        QVERIFY2(p.messages[0].text.startsWith(head) && p.messages[0].text.size() > head.size(),
+                 qPrintable(p.messages[0].text));
     } else {
-        QCOMPARE(p.messages[0].title, p.appTitle());
-        QCOMPARE(p.messages[0].text, joined({text::SolverNotNamedLine1, text::SolverNotNamedLine2,
-                                             text::SolverNameRequest}));
+        QCOMPARE(p.messages[0], (Message{p.appTitle(), text::SolverNotNamed}));
     }
     QVERIFY(p.starts.isEmpty());
     QCOMPARE(snapshot(m_app), before); // no solver.bat, run.dat as it was
@@ -140,7 +138,7 @@ void TestRunFaults::solverBatIsADirectory()
 
     QCOMPARE(p.messages.size(), 1);
     QCOMPARE(p.messages[0].title, text::MessageTitle);
-    const QString head = p.appPath(SolverBatName) + text::CannotWriteTail + text::CrLf;
+    const QString head = text::cannotWrite(p.appPath(SolverBatName), QString());
     QVERIFY2(p.messages[0].text.startsWith(head) && p.messages[0].text.size() > head.size(),
              qPrintable(p.messages[0].text));
     QVERIFY(p.starts.isEmpty());
@@ -162,7 +160,7 @@ void TestRunFaults::runDatIsADirectory()
     QCOMPARE(p.starts.size(), 1);
     QCOMPARE(p.starts[0].argText, QStringLiteral("/data/beam.ind.in"));
     QCOMPARE(p.messages.size(), 1);
-    const QString head = p.appPath(RunDatName) + text::CannotWriteTail + text::CrLf;
+    const QString head = text::cannotWrite(p.appPath(RunDatName), QString());
     QVERIFY2(p.messages[0].text.startsWith(head) && p.messages[0].text.size() > head.size(),
              qPrintable(p.messages[0].text));
     QCOMPARE(snapshot(m_app), before);
@@ -196,7 +194,7 @@ void TestRunFaults::longNames()
 
     if (mode == ModeSolver) {
         QCOMPARE(p.messages.size(), 1);
-        QCOMPARE(p.messages[0].text, joined({text::AnalysisTypeLine1, text::AnalysisTypeLine2}));
+        QCOMPARE(p.messages[0].text, text::AnalysisTypeMissing);
         QVERIFY(p.starts.isEmpty());
         QCOMPARE(snapshot(m_app), before);
         return;

@@ -35,7 +35,7 @@ private:
     std::unique_ptr<Scratch> m_tmp;
     QString m_app;
     QString m_data;
-    std::unique_ptr<RecordingQtPlatform> m_p;
+    std::unique_ptr<FolderPlatform> m_p;
     TOLV_Com m_com;
 };
 
@@ -73,7 +73,7 @@ void TestFilenameChain::init()
     QVERIFY(m_tmp->addRecorder(path("STATIC.exe")));
     QVERIFY(m_tmp->addRecorder(path("TOLV_Post.exe")));
 
-    m_p = std::make_unique<RecordingQtPlatform>();
+    m_p = std::make_unique<FolderPlatform>();
     m_p->folder = m_app;
     m_com = TOLV_Com();
 }
@@ -97,8 +97,8 @@ void TestFilenameChain::preprocessorSolverPostprocessor()
 
     // Solver by file name; tolvbat finds the solver in the application folder, its current directory.
     QCOMPARE(clickAndPopup(&main, "cmd_Solver", {"mnu_filename"}), "mnu_solver");
-    browse(*m_p, Filename::instance(), m_data + "/beam.ana");
-    pressRun(Filename::instance());
+    browse(*m_p, shownDialog(main.filenameDialog()), m_data + "/beam.ana");
+    pressRun(shownDialog(main.filenameDialog()));
     QCOMPARE(m_p->messages, QList<Message>{});
     QCOMPARE(readBytes(path("solver.bat")), "STATIC.exe\r\nPAUSE\r\n");
     const QByteArray base = QFile::encodeName(m_data + "/beam");
@@ -127,9 +127,12 @@ void TestFilenameChain::failedWrites_data()
 
     QTest::newRow("solver.bat is a folder") << 190 << "beam.ana" << "solver.bat" << "solver.bat" << 0;
     QTest::newRow("run.dat is a folder") << 190 << "beam.ana" << "run.dat" << "run.dat" << 1;
-    // An unpaired surrogate has no form in any narrow encoding.
-    QTest::newRow("a name the narrow encoding cannot hold")
-            << 290 << "beam" + QString(QChar(0xD800)) + ".ind.in" << "" << "run.dat" << -1;
+    // A record that run.dat cannot hold is found before anything is written or started: the
+    // solver would otherwise run the earlier record's analysis.
+    QTest::newRow("a record run.dat cannot hold, solver")
+            << 190 << "Smith, \"v2\".ana" << "" << "run.dat" << 0;
+    QTest::newRow("a line feed in the name, postprocessor")
+            << 290 << "beam\nx.ind.in" << "" << "run.dat" << 0;
 }
 
 // The message names the file and gives the system's reason; an earlier run.dat stays whole.
@@ -145,7 +148,7 @@ void TestFilenameChain::failedWrites()
         QVERIFY(writeFile(path("run.dat"), earlier));
     else
         QVERIFY(QDir().mkdir(path(blocked)));
-    QVERIFY(writeFile(m_data + "/beam.bat", "STATIC.exe\r\n"));
+    QVERIFY(writeFile(m_data + '/' + name.left(name.indexOf('.')) + ".bat", "STATIC.exe\r\n"));
 
     Filename *d = openDialog(m_com, *m_p, qint16(mode));
     browse(*m_p, d, m_data + '/' + name);
@@ -164,6 +167,8 @@ void TestFilenameChain::failedWrites()
              blocked.isEmpty() ? QStringList{"run.dat"} : QStringList{});
     if (started >= 0)
         QCOMPARE(m_tmp->waitForStarts(started, 200).size(), started);
+    if (failing == "run.dat" && started == 0)
+        QVERIFY(!QFile::exists(path("solver.bat")));
 }
 
 QTEST_MAIN(TestFilenameChain)

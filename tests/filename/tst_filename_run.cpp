@@ -94,7 +94,7 @@ void TestFilenameRun::run(qint16 mode, const QString &name)
 
 void TestFilenameRun::checkDialogUnchanged(const QString &name)
 {
-    Filename *d = Filename::instance();
+    Filename *d = shownDialog(heldDialog());
     QVERIFY(d);
     QVERIFY(d->isVisible());
     QCOMPARE(fileNameField(d), name);
@@ -167,7 +167,7 @@ void TestFilenameRun::solverRun()
     QCOMPARE(m_p->files.value("/app/run.dat"), runDat);
     QCOMPARE(m_p->writes, (QStringList{"/app/solver.bat", "/app/run.dat"}));
     QCOMPARE(m_p->starts, (QList<Start>{{"/app/solver.bat", "", "/app"}}));
-    QCOMPARE(m_p->currentDir(), "/app");
+    QCOMPARE(m_p->cwd, "/app");
     QCOMPARE(fields(m_com), fileSet(base, base + ".bat"));
     checkDialogUnchanged(name);
 }
@@ -195,8 +195,8 @@ void TestFilenameRun::solverStops_data()
             << "/data/beam.ana" << BatFile::ExistenceFails << "STATIC.exe" << "TOLV_Strel"
             << AnalysisTypeMissing << true;
     QTest::newRow("unreadable analysis-type file")
-            << "/data/beam.ana" << BatFile::Unreadable << "STATIC.exe" << app << SolverNotNamed
-            << true;
+            << "/data/beam.ana" << BatFile::Unreadable << "STATIC.exe" << "TOLV_Strel"
+            << "/data/beam.batを読み込めません。\r\nPermission denied" << true;
     QTest::newRow("empty analysis-type file")
             << "/data/beam.ana" << BatFile::Present << "" << app << SolverNotNamed << true;
     QTest::newRow("no .exe") << "/data/beam.ana" << BatFile::Present << "STATIC\r\n" << app
@@ -217,6 +217,11 @@ void TestFilenameRun::solverStops_data()
         {"semicolon", "AB;CDE.exe"},  {"equals", "AB=CDE.exe"},  {"command word", "del ab.exe"},
         {"tab", "AB\tCDE.exe"},       {"control", QString("AB") + QChar(1) + "CDE.exe"},
         {"delete", QString("AB") + QChar(0x7f) + "CDE.exe"},
+        {"at sign", "@BCDEF.exe"}, {"NUL", QString("AB") + QChar(0) + "CDE.exe"},
+        // A name that is a path runs a program outside the application folder.
+        {"backslash", "\"C:\\TOLV\\..\\b.exe\""}, {"slash", "\"C:\\TOLV\\../e/b.exe\""},
+        {"drive colon", "AB:CDE.exe"},
+        {"half a surrogate pair", QString("XY") + QChar(0xD83D) + QChar(0xDE00) + "BCDEF.exe"},
     };
     for (const auto &[row, item] : dangerous) {
         QTest::newRow(row) << "/data/beam.ana" << BatFile::Present << item + "\r\n" << app
@@ -238,7 +243,7 @@ void TestFilenameRun::solverStops()
     if (bat == BatFile::ExistenceFails)
         m_p->existsFails << batPath;
     if (bat == BatFile::Unreadable)
-        m_p->openFails << batPath;
+        m_p->readFails[batPath] = "Permission denied";
 
     run(ModeSolver, name);
 
@@ -246,7 +251,7 @@ void TestFilenameRun::solverStops()
     QVERIFY(m_p->starts.isEmpty());
     QVERIFY(m_p->writes.isEmpty());
     QCOMPARE(m_p->files.value("/app/run.dat"), OldRecord);
-    QCOMPARE(m_p->currentDir(), "/home/user");
+    QCOMPARE(m_p->cwd, "/home/user");
     // The file set stands once it was derived; before that the fields hold what run.dat gave.
     if (newFileSet) {
         QCOMPARE(fields(m_com), fileSet("/data/beam", batPath));
@@ -290,7 +295,7 @@ void TestFilenameRun::solverFileStepFails()
 
     QCOMPARE(m_p->messages, (QList<Message>{{"TOLV_Strel", message}}));
     QCOMPARE(m_p->starts.size(), started ? 1 : 0);
-    QCOMPARE(m_p->currentDir(), currentDir);
+    QCOMPARE(m_p->cwd, currentDir);
     QCOMPARE(m_p->files.value("/app/run.dat"), OldRecord);
     QCOMPARE(fields(m_com), fileSet("/data/beam", "/data/beam.bat"));
     checkDialogUnchanged("/data/beam.ana");
@@ -328,7 +333,7 @@ void TestFilenameRun::postRun()
 
     QCOMPARE(m_p->messages, QList<Message>{});
     QCOMPARE(m_p->starts, (QList<Start>{{"/app/TOLV_Post.exe", indIn, "/home/user"}}));
-    QCOMPARE(m_p->currentDir(), "/home/user");
+    QCOMPARE(m_p->cwd, "/home/user");
     QCOMPARE(m_p->writes, QStringList{"/app/run.dat"});
     QCOMPARE(m_p->files.value("/app/run.dat"), record(base, indIn));
     QCOMPARE(fields(m_com), (QStringList{base + ".dat", base + ".ana", base + ".out", base + ".fem",
@@ -381,7 +386,7 @@ void TestFilenameRun::postStops()
     QCOMPARE(m_p->messages, (QList<Message>{{title, message}}));
     QCOMPARE(m_p->files.value("/app/run.dat"), runDat);
     QCOMPARE(m_com.File_Bat, "/mem/m.bat");
-    QCOMPARE(m_p->currentDir(), "/home/user");
+    QCOMPARE(m_p->cwd, "/home/user");
     checkDialogUnchanged(name);
 }
 

@@ -119,7 +119,7 @@ void TestMainWindow::init()
 
 void TestMainWindow::cleanup()
 {
-    delete Filename::instance();
+    delete m_main->filenameDialog();
     m_main.reset();
 }
 
@@ -620,7 +620,7 @@ void TestMainWindow::popups()
         started << s.program + u'|' + s.argText;
     QCOMPARE(started, starts);
     QCOMPARE(p.messages, QList<Message>{});
-    QCOMPARE(Filename::instance() && Filename::instance()->isVisible(), dialog);
+    QCOMPARE(shownDialog(m_main->filenameDialog()) && shownDialog(m_main->filenameDialog())->isVisible(), dialog);
 }
 
 void TestMainWindow::popupsByKeyboard()
@@ -637,7 +637,7 @@ void TestMainWindow::popupsByKeyboard()
     QCOMPARE(typeInPopup("cmd_Post", Qt::Key_Return, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}), "mnu_post");
     QCOMPARE(m_main->menuChoice(), qint16(290));
     QCOMPARE(com.Exec_Mode, qint16(290));
-    QVERIFY(Filename::instance());
+    QVERIFY(shownDialog(m_main->filenameDialog()));
 
     // Escape leaves the choice as it was.
     QCOMPARE(typeInPopup("cmd_Solver", Qt::Key_Space, {Qt::Key_Escape}), "mnu_solver");
@@ -651,13 +651,13 @@ void TestMainWindow::dialogFromPopups()
 {
     p.files[p.inApp("TOLV_Post.exe")] = QString();
     QCOMPARE(choose("cmd_Solver:mnu_filename"), "mnu_solver");
-    Filename *d = Filename::instance();
+    Filename *d = shownDialog(m_main->filenameDialog());
     QVERIFY(d && d->isVisible());
     QCOMPARE(control<QPushButton>(d, "cmd_Run")->text(), "ソルバーを実行");
     browse(p, d, std::nullopt);
 
     QCOMPARE(choose("cmd_Post:mnu_post_filename"), "mnu_post");
-    QCOMPARE(Filename::instance(), d);
+    QCOMPARE(shownDialog(m_main->filenameDialog()), d);
     QCOMPARE(control<QPushButton>(d, "cmd_Run")->text(), "ソルバーを実行");
     browse(p, d, "/data/beam.ind.in");
     QCOMPARE(p.dialogShowings.at(0).filter, "*.ana(ｿﾙﾊﾞｰ用ﾃﾞｰﾀﾌｧｲﾙ)|*.ana");
@@ -665,15 +665,14 @@ void TestMainWindow::dialogFromPopups()
     pressRun(d);
     QCOMPARE(p.messages, QList<Message>{});
     QCOMPARE(p.starts, (QList<Start>{{"/app/TOLV_Post.exe", "/data/beam.ind.in", p.cwd}}));
-    QCOMPARE(p.dialogsCreated, 1);
 
     QTest::mouseClick(control<QPushButton>(d, "cmd_OK"), Qt::LeftButton);
-    QVERIFY(!Filename::instance());
+    QVERIFY(!shownDialog(m_main->filenameDialog()));
     QVERIFY(m_main->isVisible());
     QCOMPARE(choose("viewer:mnu_Viewer_Filename"), "mnu_Viewer");
-    QVERIFY(Filename::instance() && Filename::instance()->isVisible());
-    QCOMPARE(control<QPushButton>(Filename::instance(), "cmd_Run")->text(), "ビューワを実行");
-    QVERIFY(fileNameField(Filename::instance()).isEmpty());
+    QVERIFY(shownDialog(m_main->filenameDialog()) && shownDialog(m_main->filenameDialog())->isVisible());
+    QCOMPARE(control<QPushButton>(shownDialog(m_main->filenameDialog()), "cmd_Run")->text(), "ビューワを実行");
+    QVERIFY(fileNameField(shownDialog(m_main->filenameDialog())).isEmpty());
 }
 
 void TestMainWindow::viewerButton()
@@ -690,7 +689,7 @@ void TestMainWindow::viewerButton()
 void TestMainWindow::endButton()
 {
     QCOMPARE(choose("cmd_Solver:mnu_filename"), "mnu_solver");
-    QVERIFY(Filename::instance());
+    QVERIFY(shownDialog(m_main->filenameDialog()));
     QTest::mouseClick(get<QPushButton>("cmd_End"), Qt::LeftButton);
     QCOMPARE(p.ended, 1);
     QVERIFY(p.starts.isEmpty());

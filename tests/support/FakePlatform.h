@@ -1,8 +1,7 @@
-// A platform for tests: an in-memory file system, recorded messages, starts and dialogs, and
-// switches that make any operation fail.
+// A platform for tests: an in-memory file system, recorded messages, starts and open-file
+// dialogs, and switches that make any operation fail.
 #pragma once
 
-#include "core/Fields.h"
 #include "platform/Platform.h"
 
 #include <QList>
@@ -12,7 +11,6 @@
 #include <QTest>
 
 #include <deque>
-#include <memory>
 
 namespace tolv::test {
 
@@ -47,55 +45,32 @@ struct Start
     }
 };
 
+// What an open-file dialog was asked to show.
 struct DialogSettings
 {
-    bool cancelError = false;
     QString title;
     QString filter;
-    int flags = 0;
-    int shown = 0;
+    QString folder;
 };
 
-// Open-file dialogs that answer from a script and record their settings at each showing.
+// Open-file dialogs that answer from a script and record what each was asked to show.
 class DialogScript
 {
 public:
     // Answers of the open-file dialogs, in order of showing; nothing = cancel.
     std::deque<std::optional<QString>> dialogAnswers;
-    // Settings of each open-file dialog instance at each showing.
     QList<DialogSettings> dialogShowings;
-    int dialogsCreated = 0;
 
-    std::unique_ptr<OpenFileDialog> newScriptedDialog()
+    std::optional<QString> answerDialog(const QString &title, const QString &filter,
+                                        const QString &folder)
     {
-        ++dialogsCreated;
-        return std::make_unique<Dialog>(*this);
+        dialogShowings << DialogSettings{title, filter, folder};
+        if (dialogAnswers.empty())
+            return std::nullopt;
+        std::optional<QString> answer = dialogAnswers.front();
+        dialogAnswers.pop_front();
+        return answer;
     }
-
-private:
-    class Dialog : public OpenFileDialog
-    {
-    public:
-        explicit Dialog(DialogScript &script) : m_script(script) {}
-        void setCancelError(bool on) override { m_settings.cancelError = on; }
-        void setTitle(const QString &t) override { m_settings.title = t; }
-        void setFilter(const QString &f) override { m_settings.filter = f; }
-        void setFlags(int flags) override { m_settings.flags = flags; }
-        std::optional<QString> showOpen() override
-        {
-            ++m_settings.shown;
-            m_script.dialogShowings << m_settings;
-            if (m_script.dialogAnswers.empty())
-                return std::nullopt;
-            std::optional<QString> answer = m_script.dialogAnswers.front();
-            m_script.dialogAnswers.pop_front();
-            return answer;
-        }
-
-    private:
-        DialogScript &m_script;
-        DialogSettings m_settings;
-    };
 };
 
 class FakePlatform : public Platform, public DialogScript
@@ -105,17 +80,18 @@ public:
     QChar sep = u'/';
     QString title = QStringLiteral("TOLVStrel");
 
-    QMap<QString, QString> files;  // path -> text as decoded
-    QSet<QString> existsFails;     // the existence test raises an error
-    QSet<QString> openFails;       // the file exists but cannot be opened
+    QMap<QString, QString> files;      // path -> text as decoded
+    QSet<QString> existsFails;         // the existence test raises an error
+    QMap<QString, QString> readFails;  // path -> why the file that is there cannot be read
+    QString notNarrow;                 // characters that the narrow encoding cannot hold
     QMap<QString, QString> writeFails; // path -> the platform's reason
-    QSet<QString> dirFails;        // changing to this directory fails
+    QSet<QString> dirFails;            // changing to this directory fails
     QMap<QString, QString> startFails; // program -> the platform's reason
     QString cwd = QStringLiteral("/home/user");
 
     QList<Message> messages;
     QList<Start> starts;
-    QStringList writes;            // paths written, in order
+    QStringList writes;                // paths written, in order
     int ended = 0;
 
     QString appFolder() const override { return folder; }
@@ -129,23 +105,34 @@ public:
         return files.contains(path) ? Existence::Present : Existence::Absent;
     }
 
-    std::unique_ptr<FieldSource> openFields(const QString &path) override
+    Result<TextStart> readText(const QString &path) override
     {
-        if (!files.contains(path) || openFails.contains(path))
-            return nullptr;
-        return std::make_unique<Fields>(files.value(path));
+        if (readFails.contains(path))
+            return Result<TextStart>::failure(readFails.value(path));
+        if (!files.contains(path))
+            return Result<TextStart>::failure(QStringLiteral("No such file"));
+        return TextStart{files.value(path), true};
     }
 
-    Outcome writeLines(const QString &path, const QStringList &lines) override
+    Outcome encodable(const QString &text) const override
+    {
+        for (const QChar c : text) {
+            if (c == QChar(0) || c == QChar::ReplacementCharacter || notNarrow.contains(c))
+                return Outcome::failure(QStringLiteral("not in the narrow encoding"));
+        }
+        return success();
+    }
+
+    Outcome replaceFile(const QString &path, const QString &text) override
     {
         if (writeFails.contains(path))
             return Outcome::failure(writeFails.value(path));
-        QString text;
-        for (const QString &line : lines)
-            text += line + QStringLiteral("\r\n");
+        const Outcome narrow = encodable(text);
+        if (!narrow.ok())
+            return narrow;
         files[path] = text;
         writes << path;
-        return Outcome::success();
+        return success();
     }
 
     Outcome setCurrentDir(const QString &path) override
@@ -153,21 +140,24 @@ public:
         if (dirFails.contains(path))
             return Outcome::failure(QStringLiteral("no such directory"));
         cwd = path;
-        return Outcome::success();
+        return success();
     }
-    QString currentDir() const override { return cwd; }
 
     void critical(const QString &t, const QString &text) override { messages << Message{t, text}; }
 
-    Outcome startProgram(const QString &program, const QString &argText) override
+    Outcome start(const QString &program, const QString &argText) override
     {
         if (startFails.contains(program))
             return Outcome::failure(startFails.value(program));
         starts << Start{program, argText, cwd};
-        return Outcome::success();
+        return success();
     }
 
-    std::unique_ptr<OpenFileDialog> newOpenFileDialog() override { return newScriptedDialog(); }
+    std::optional<QString> chooseOpenFile(const QString &t, const QString &filter,
+                                          const QString &dir) override
+    {
+        return answerDialog(t, filter, dir);
+    }
 
     void endProgram() override { ++ended; }
 
@@ -179,17 +169,6 @@ public:
         folder = QStringLiteral("C:\\TOLV");
         sep = u'\\';
     }
-
-private:
-    class Fields : public FieldSource
-    {
-    public:
-        explicit Fields(const QString &text) : m_reader(text) {}
-        std::optional<QString> next() override { return m_reader.next(); }
-
-    private:
-        FieldReader m_reader;
-    };
 };
 
 } // namespace tolv::test

@@ -2,8 +2,7 @@
 // that record how they were started, and the real platform with its application folder moved there.
 #pragma once
 
-#include "support/FakePlatform.h"
-#include "platform/QtPlatform.h"
+#include "support/FolderPlatform.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -84,20 +83,6 @@ public:
 private:
     QTemporaryDir m_tmp;
     QString m_root;
-};
-
-// The real platform with its application folder moved, its message boxes recorded and its
-// open-file dialog scripted.
-class RecordingQtPlatform : public QtPlatform, public DialogScript
-{
-public:
-    QString folder;
-    QList<Message> messages;
-
-    QString appFolder() const override { return folder; }
-    QString appTitle() const override { return QStringLiteral("TOLVStrel"); }
-    void critical(const QString &title, const QString &text) override { messages << Message{title, text}; }
-    std::unique_ptr<OpenFileDialog> newOpenFileDialog() override { return newScriptedDialog(); }
 };
 
 } // namespace tolv::test

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -80,11 +81,28 @@ inline QString clickAndPopup(QWidget *window, const QString &button, const Popup
                    action);
 }
 
-// What a file-name item of the main window does: set the mode, then show the dialog.
+// The data-file dialog that tests open without a main window, as the main window holds its own.
+inline QPointer<Filename> &heldDialog()
+{
+    static QPointer<Filename> dialog;
+    return dialog;
+}
+
+// The dialog when it is open (shown), else null: a closed one is done with before it is deleted.
+inline Filename *shownDialog(Filename *dialog)
+{
+    return dialog && dialog->isVisible() ? dialog : nullptr;
+}
+
+// What a file-name item of the main window does: set the mode, then show the one dialog, made anew
+// once the earlier one was closed.
 inline Filename *openDialog(TOLV_Com &com, Platform &p, qint16 mode)
 {
     com.Exec_Mode = mode;
-    return Filename::showInstance(com, p);
+    if (!shownDialog(heldDialog()))
+        heldDialog() = new Filename(com, p);
+    heldDialog()->showAndRaise();
+    return heldDialog();
 }
 
 // Presses the browse button; the scripted open-file dialog answers with `answer` (nothing = cancel).
@@ -107,7 +125,7 @@ inline QString fileNameField(Filename *dialog)
 // Closes the dialog when it is open and lets Qt delete it, so that the next test starts afresh.
 inline void discardDialog()
 {
-    if (Filename *d = Filename::instance())
+    if (Filename *d = heldDialog())
         d->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -2,23 +2,15 @@
 
 #include "ui_Filename.h"
 
-#include "core/RunCommand.h"
+#include "RunCommand.h"
 #include "core/Texts.h"
 
-#include <QCloseEvent>
-#include <QPointer>
-
 namespace tolv {
-
-namespace {
-QPointer<Filename> g_instance;
-}
 
 Filename::Filename(TOLV_Com &com, Platform &platform)
     : ui(std::make_unique<Ui::Filename>()),
       m_com(com),
-      m_platform(platform),
-      m_commonDialog(platform.newOpenFileDialog())
+      m_platform(platform)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     ui->setupUi(this);
@@ -40,27 +32,11 @@ Filename::Filename(TOLV_Com &com, Platform &platform)
 
 Filename::~Filename() = default;
 
-Filename *Filename::showInstance(TOLV_Com &com, Platform &platform)
+void Filename::showAndRaise()
 {
-    if (!g_instance)
-        g_instance = new Filename(com, platform);
-    g_instance->show();
-    g_instance->raise();
-    g_instance->activateWindow();
-    return g_instance;
-}
-
-Filename *Filename::instance()
-{
-    return g_instance;
-}
-
-void Filename::closeEvent(QCloseEvent *event)
-{
-    // A closed dialog is gone at once for the next showing, even before Qt deletes it.
-    if (g_instance == this)
-        g_instance = nullptr;
-    QWidget::closeEvent(event);
+    show();
+    raise();
+    activateWindow();
 }
 
 void Filename::Form_Load()
@@ -80,7 +56,7 @@ void Filename::Form_Load()
     default:
         break;
     }
-    ui->cmd_Run->setText(tool + text::RunSuffix);
+    ui->cmd_Run->setText(text::runCaption(tool));
     ui->cmd_Ref->setFocus();
 }
 
@@ -91,16 +67,21 @@ void Filename::cmd_OK_Click()
 
 void Filename::cmd_Ref_Click()
 {
-    m_commonDialog->setCancelError(true);
-    m_commonDialog->setTitle(text::BrowseTitle);
+    // Cancel ends the browse silently; in other modes the filter last set stays.
     if (m_com.Exec_Mode == ModeSolver)
-        m_commonDialog->setFilter(text::SolverFilter);
+        m_filter = text::SolverFilter;
     else if (m_com.Exec_Mode == ModePost)
-        m_commonDialog->setFilter(text::PostFilter);
-    m_commonDialog->setFlags(1);
-    const std::optional<QString> chosen = m_commonDialog->showOpen();
+        m_filter = text::PostFilter;
+    const std::optional<QString> chosen =
+            m_platform.chooseOpenFile(text::BrowseTitle, m_filter, QString());
     if (!chosen)
         return;
+    // A name with a byte that does not decode would be stored and started as another file's name.
+    const Outcome usable = m_platform.encodable(*chosen);
+    if (!usable.ok()) {
+        m_platform.critical(text::MessageTitle, text::fileNameUnusable(*chosen, usable.reason()));
+        return;
+    }
     m_com.Ref_Filename = *chosen;
     ui->txt_filename->setText(m_com.Ref_Filename);
 }

@@ -17,19 +17,14 @@ class Filename : public QWidget
 {
     Q_OBJECT
 public:
-    // Shows the one dialog of the process without blocking: creates it (running its load step) when
-    // it does not exist, otherwise brings the open one to the front.
-    static Filename *showInstance(TOLV_Com &com, Platform &platform);
-    // The open dialog, or null.
-    static Filename *instance();
-
+    // Runs the load step. The dialog deletes itself when it is closed.
+    Filename(TOLV_Com &com, Platform &platform);
     ~Filename() override;
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
+    // Shows the dialog without blocking its opener and brings it to the front.
+    void showAndRaise();
 
 private:
-    Filename(TOLV_Com &com, Platform &platform);
 
     void Form_Load();
     void cmd_OK_Click();
@@ -39,8 +34,8 @@ private:
     std::unique_ptr<Ui::Filename> ui;
     TOLV_Com &m_com;
     Platform &m_platform;
-    // The dialog's own open-file dialog: it keeps its filter from one browse to the next.
-    std::unique_ptr<OpenFileDialog> m_commonDialog;
+    // The open-file dialog's filter, kept from one browse to the next while this dialog lives.
+    QString m_filter;
 };
 
 } // namespace tolv

@@ -84,7 +84,10 @@ void Main::cmd_Post_Click()
     ui->mnu_post->exec(QCursor::pos());
     if (Menu_Choice != ChoiceRunPost)
         return;
-    if (m_com.Read_RunDat(m_platform) == 1)
+    const qint16 read = m_com.Read_RunDat(m_platform);
+    if (read == TOLV_Com::ReadFailed)
+        return;
+    if (read == 1)
         TOLV_Com::Exec_Program(m_platform, 1, PostProgram, text::ToolPost, m_com.File_IndIn);
     else
         TOLV_Com::Exec_Program(m_platform, 1, PostProgram, text::ToolPost, QString());
@@ -147,7 +150,10 @@ void Main::showFilenameDialog(qint16 mode)
     // The mode is in place before the dialog loads, so its set-up sees it.
     m_com.Exec_Mode = mode;
     Menu_Choice = mode;
-    Filename::showInstance(m_com, m_platform);
+    // A closed dialog is done with, even before it is deleted: the next showing makes a new one.
+    if (!m_filename || !m_filename->isVisible())
+        m_filename = new Filename(m_com, m_platform);
+    m_filename->showAndRaise();
 }
 
 } // namespace tolv

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "core/TOLV_Com.h"
+#include "ui/filename/Filename.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -23,6 +25,8 @@ public:
 
     // The code of the last item chosen in any of the popups; 0 until one is chosen.
     qint16 menuChoice() const { return Menu_Choice; }
+    // The open data-file dialog, or null.
+    Filename *filenameDialog() const { return m_filename; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -53,6 +57,8 @@ private:
     TOLV_Com &m_com;
     Platform &m_platform;
     qint16 Menu_Choice = ChoiceNone;
+    // The one data-file dialog: made on first use, gone once it is closed.
+    QPointer<Filename> m_filename;
 };
 
 } // namespace tolv

@@ -10,12 +10,6 @@ namespace {
 constexpr qsizetype MaxNameLength = 12;
 constexpr qsizetype ExtensionLength = 4;
 
-QString longNameMessage(const QString &name)
-{
-    return text::LongNameHead + name + text::LongNameTail + text::CrLf + text::LongNameLine2
-            + text::CrLf + text::LongNameLine3;
-}
-
 // The name part of a path: what follows the last folder separator before the final four
 // characters, or the whole path when there is none there. The scan starts before the extension,
 // so a separator among the last four characters never counts as the folder's end.
@@ -29,12 +23,15 @@ QString namePart(const QString &path, QChar separator)
 
 void solverStartFromRecord(TOLV_Com &com, Platform &platform)
 {
-    const QString path = com.Read_RunDat(platform) == 1 ? com.File_Ana : QString();
+    const qint16 read = com.Read_RunDat(platform);
+    if (read == TOLV_Com::ReadFailed)
+        return;
+    const QString path = read == 1 ? com.File_Ana : QString();
 
     if (path.size() > ExtensionLength) {
         const QString name = namePart(path, platform.separator());
         if (name.size() > MaxNameLength) {
-            platform.critical(platform.appTitle(), longNameMessage(name));
+            platform.critical(platform.appTitle(), text::longName(name));
             return;
         }
     }

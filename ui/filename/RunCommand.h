@@ -1,8 +1,8 @@
 // The Run command of the data-file dialog: from the named data file to a started tool and a new
-// run record.
+// run record. Free of widgets: the dialog hands it the text of its file-name field.
 #pragma once
 
-#include "TOLV_Com.h"
+#include "core/TOLV_Com.h"
 
 #include <QString>
 
@@ -14,15 +14,18 @@ namespace tolv {
 // Solver mode (190): derives the file set from the ".ana" name, reads the solver program's name from
 // the analysis-type file <base>.bat, writes solver.bat in the application folder, makes the application
 // folder the current directory and starts solver.bat. Every other mode starts TOLV_Post.exe with the
-// name. Then run.dat is written. Each check that fails shows its message and ends the command; a file
-// that cannot be written is reported with the platform's reason.
+// name. Then run.dat is written. Each check that fails shows its message and ends the command; so does
+// a new record that run.dat could not hold, before anything is written or started. A file that
+// cannot be read or written is reported with the platform's reason.
 void runCommand(TOLV_Com &com, Platform &p, const QString &text);
 
 // The solver program's file name taken from the first field of the analysis-type file: the six
 // characters in front of the first ".exe" and ".exe" itself, leading blanks removed. The item is
 // trimmed of spaces first. Nothing when ".exe" is absent, when it starts before the seventh character,
-// when only blanks stand in front of it, or when the name holds a character that the command interpreter would act on instead of running the
-// program: & | < > ^ % " , ; = a blank or a control character.
+// when only blanks stand in front of it, when the name is no plain file name (a folder separator
+// \ or /, a drive's colon, half of a surrogate pair), or when it holds a character that the command
+// interpreter would act on instead of running the program: & | < > ^ % " , ; = @, a blank or a
+// control character.
 std::optional<QString> cutSolverName(const QString &solverItem);
 
 } // namespace tolv

@@ -1,0 +1,45 @@
+// What the Qt platform needs of the operating system itself: the narrow encoding, bounded reads,
+// safe replacement of a file and the start of a program. One implementation per system
+// (Native_posix.cpp, Native_win.cpp); nothing outside platform/ includes this.
+#pragma once
+
+#include "Platform.h"
+
+#include <QByteArray>
+
+namespace tolv::native {
+
+// The most bytes of a file that the launcher reads: five paths of the longest kind that the
+// systems allow (32,767 characters, two bytes each in a multi-byte code page) fit in it.
+inline constexpr qint64 ReadLimit = 1024 * 1024;
+
+// Prepares the process before anything else runs: standard descriptors that are closed are opened
+// on the null device, so that no file the launcher opens later becomes a started program's output.
+void prepareProcess();
+
+// The folder of the running executable in native form, or a reason when its name cannot be
+// represented exactly (a byte that does not decode).
+Result<QString> executableFolder();
+
+// The system's narrow, byte-based encoding (the ANSI code page on Windows, the locale's elsewhere).
+// Decoding keeps every byte visible: one that does not decode becomes U+FFFD, never nothing.
+QString decodeNarrow(const QByteArray &bytes);
+// Nothing when a character cannot be encoded exactly (no look-alike, no lone surrogate, no NUL).
+std::optional<QByteArray> encodeNarrow(const QString &text);
+
+// At most `limit` bytes of a regular file, opened without blocking and checked after the open;
+// a reason for anything else (a folder, a FIFO, a device, a larger or growing file).
+Result<QByteArray> readFile(const QString &path, qint64 limit);
+
+// Replaces the entry at `path` with a regular file holding `bytes`: written to a temporary file in
+// the same folder, then renamed onto the entry, so a symbolic link there is replaced and its target
+// never touched. New files get the user's default permissions. Stale temporary files of earlier,
+// interrupted writes are removed.
+Outcome replaceFile(const QString &path, const QByteArray &bytes);
+
+// Starts the program at `path` (absolute) in the current directory without waiting, with the
+// trimmed argument text; a batch file runs in the system's command interpreter (or the launcher's
+// own, which lies in `appFolder`).
+Outcome start(const QString &path, const QString &argText, const QString &appFolder);
+
+} // namespace tolv::native

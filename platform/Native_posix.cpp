@@ -1,0 +1,316 @@
+// The operating system's part of the platform on Linux and other POSIX systems.
+#include "Native.h"
+
+#include "CommandLines.h"
+#include "Reasons.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <random>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace tolv::native {
+
+namespace {
+
+QString errnoText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A file name's bytes, when the name can be told apart from every other name: it holds no NUL and
+// no character that the file-name encoding would turn into other bytes.
+std::optional<QByteArray> nameBytes(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)) || path.contains(QChar::ReplacementCharacter))
+        return std::nullopt;
+    QByteArray bytes = QFile::encodeName(path);
+    if (QFile::decodeName(bytes) != path)
+        return std::nullopt;
+    return bytes;
+}
+
+class Fd
+{
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return m_fd; }
+    // Closes now, reporting the error that a delayed write may only show here.
+    int close()
+    {
+        const int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc;
+    }
+
+private:
+    int m_fd;
+};
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// Temporary files are named ".<name>.tmp-<pid>-<random>", beside the file they replace.
+QByteArray tempPrefix(const QByteArray &name)
+{
+    return '.' + name + ".tmp-";
+}
+
+// Removes temporary files that an earlier write left behind when it was killed: their process is
+// gone, or they are older than any write could take.
+void removeStaleTemporaries(const QByteArray &folder, const QByteArray &name)
+{
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const QByteArray prefix = tempPrefix(name);
+    const time_t now = std::time(nullptr);
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray entryName(entry->d_name);
+        if (!entryName.startsWith(prefix))
+            continue;
+        const QByteArray rest = entryName.mid(prefix.size());
+        bool numeric = false;
+        const pid_t pid = pid_t(rest.left(rest.indexOf('-')).toLong(&numeric));
+        const QByteArray path = folder + '/' + entryName;
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        const bool processGone = numeric && pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0
+                && errno == ESRCH;
+        const bool old = now - st.st_mtime > 3600;
+        if (processGone || old)
+            ::unlink(path.constData());
+    }
+    ::closedir(dir);
+}
+
+// Starts the command without waiting for it, in a session of its own, with default signal
+// handling. posix_spawn does not copy the launcher's memory as fork() does, which took most of
+// the time of a start (milliseconds for a process that shows a window); it still reports a
+// program that cannot be executed. The child is reaped by a thread that sleeps until it ends.
+Outcome spawnDetached(const StartCommand &cmd, bool nullInput)
+{
+    QList<QByteArray> args{QFile::encodeName(cmd.program)};
+    for (const QString &argument : cmd.arguments)
+        args << argument.toLocal8Bit();
+    std::vector<char *> argv;
+    for (QByteArray &arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (nullInput)
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 34)
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (error != 0)
+        return Outcome::failure(errnoText(error));
+    std::thread([pid] {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    return success();
+}
+
+} // namespace
+
+void prepareProcess()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        // open() takes the lowest free descriptor, which is this one.
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
+}
+
+Result<QString> executableFolder()
+{
+    QByteArray link(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", link.data(), size_t(link.size()));
+    if (n <= 0 || n >= link.size())
+        return Result<QString>::failure(reason::ownPathUnreadable());
+    link.truncate(n);
+    const QByteArray folder = link.left(link.lastIndexOf('/'));
+    const QString text = QFile::decodeName(folder.isEmpty() ? QByteArray("/") : folder);
+    const std::optional<QByteArray> back = nameBytes(text);
+    if (!back || *back != (folder.isEmpty() ? QByteArray("/") : folder))
+        return Result<QString>::failure(reason::nameNotExact(text));
+    return text;
+}
+
+QString decodeNarrow(const QByteArray &bytes)
+{
+    // Stateless: an incomplete sequence at the end becomes U+FFFD instead of being held back for
+    // bytes that never come, which would silently shorten the last path.
+    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+std::optional<QByteArray> encodeNarrow(const QString &text)
+{
+    if (text.contains(QChar(0)) || text.contains(QChar::ReplacementCharacter))
+        return std::nullopt;
+    QStringEncoder encoder(QStringConverter::System);
+    QByteArray bytes = encoder.encode(text);
+    // Some encodings put a look-alike in place of a missing character without an error, and the
+    // decoder drops a byte-order mark at the start; decoding again tells.
+    if (encoder.hasError() || decodeNarrow(bytes) != text)
+        return std::nullopt;
+    return bytes;
+}
+
+Result<QByteArray> readFile(const QString &path, qint64 limit)
+{
+    const std::optional<QByteArray> name = nameBytes(path);
+    if (!name)
+        return Result<QByteArray>::failure(reason::nameNotExact(path));
+    // Without blocking: a FIFO put in place of the file would otherwise wait for a writer for ever.
+    const Fd fd(::open(name->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return Result<QByteArray>::failure(errnoText(errno));
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return Result<QByteArray>::failure(errnoText(errno));
+    if (!S_ISREG(st.st_mode))
+        return Result<QByteArray>::failure(reason::notRegularFile());
+    // One byte more than the limit tells a file that is larger, or that grows while it is read.
+    QByteArray bytes(limit + 1, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Result<QByteArray>::failure(errnoText(errno));
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+Outcome replaceFile(const QString &path, const QByteArray &bytes)
+{
+    const std::optional<QByteArray> target = nameBytes(path);
+    if (!target)
+        return Outcome::failure(reason::nameNotExact(path));
+    const qsizetype slash = target->lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target->left(slash);
+    const QByteArray name = target->mid(slash + 1);
+    removeStaleTemporaries(folder, name);
+
+    std::random_device random;
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = folder + '/' + tempPrefix(name) + QByteArray::number(::getpid()) + '-'
+                + QByteArray::number(random(), 16);
+        // A name that is taken, as a file or a link, is never opened: O_EXCL does not follow links.
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return Outcome::failure(errnoText(errno));
+    }
+    if (fd < 0)
+        return Outcome::failure(errnoText(EEXIST));
+    Fd file(fd);
+    const auto fail = [&temp](int error) {
+        ::unlink(temp.constData());
+        return Outcome::failure(errnoText(error));
+    };
+    if (!writeAll(file.get(), bytes) || ::fsync(file.get()) != 0)
+        return fail(errno);
+    if (file.close() != 0)
+        return fail(errno);
+    // rename() replaces the entry itself: a symbolic link there goes, its target stays untouched.
+    if (::rename(temp.constData(), target->constData()) != 0)
+        return fail(errno);
+    const Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0)
+        ::fsync(dir.get());
+    return success();
+}
+
+Outcome start(const QString &path, const QString &argText, const QString &appFolder)
+{
+    if (path.contains(QChar(0)) || argText.contains(QChar(0)))
+        return Outcome::failure(reason::holdsNul());
+    StartCommand cmd;
+    bool nullInput = false;
+    if (isBatchFile(path)) {
+        const QString interpreter = appFolder + u'/' + QLatin1String(posix::BatchInterpreterName);
+        // Checked here: inside a terminal its failure would flash by unread.
+        if (!QFileInfo(interpreter).isExecutable()) {
+            return Outcome::failure(reason::noInterpreter(interpreter));
+        }
+        const QString terminal = QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
+        cmd = posix::batchCommand(interpreter, path, terminal);
+        // Without a terminal nobody can answer PAUSE: it must not wait on the launcher's input.
+        nullInput = terminal.isEmpty();
+    } else {
+        cmd = posix::programCommand(path, argText);
+    }
+    // In the current directory, which the started program inherits.
+    return spawnDetached(cmd, nullInput);
+}
+
+} // namespace tolv::native

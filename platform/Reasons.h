@@ -1,0 +1,45 @@
+// The platform's own reasons for a failure, as the user reads them after a message's first line.
+#pragma once
+
+#include <QString>
+
+namespace tolv::reason {
+
+inline QString notEncodable()
+{
+    return QStringLiteral("システムの文字コードで表せない文字がファイル名に含まれています");
+}
+inline QString nameNotExact(const QString &path)
+{
+    return QStringLiteral("名前をシステムの文字コードで正しく表せません: %1").arg(path);
+}
+inline QString notRegularFile()
+{
+    return QStringLiteral("通常のファイルではありません");
+}
+inline QString tooLarge(qint64 limit)
+{
+    return QStringLiteral("ファイルが大きすぎます（先頭 %1 バイトに行の終わりがありません）").arg(limit);
+}
+inline QString tooLong(qint64 limit)
+{
+    return QStringLiteral("内容が長すぎます（%1 バイトを超えます）").arg(limit);
+}
+inline QString holdsNul()
+{
+    return QStringLiteral("NUL 文字が含まれています");
+}
+inline QString noInterpreter(const QString &path)
+{
+    return QStringLiteral("バッチファイルを実行するプログラムがありません: %1").arg(path);
+}
+inline QString batchPathSpecial()
+{
+    return QStringLiteral("バッチファイルのパスにコマンドインタプリタが特別に扱う文字が含まれています");
+}
+inline QString ownPathUnreadable()
+{
+    return QStringLiteral("プログラム自身のパスを読み取れません");
+}
+
+} // namespace tolv::reason
