@@ -4,8 +4,8 @@
 #include "Native.h"
 
 #include "CommandLines.h"
+#include "Reasons.h"
 
-#include <QFileInfo>
 
 #include <qt_windows.h>
 
@@ -23,12 +23,6 @@ const wchar_t *wide(const QString &text)
 QString systemReason()
 {
     return qt_error_string(int(GetLastError()));
-}
-
-template <typename T = Done>
-Result<T> systemFailure(const QString &path)
-{
-    return Result<T>::failure(path + QStringLiteral(": ") + systemReason());
 }
 
 // Decodes `n` bytes exactly, or gives nothing when any of them does not decode.
@@ -126,7 +120,7 @@ Result<QString> executableFolder()
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
         if (n == 0)
-            return Result<QString>::failure(systemReason());
+            return Result<QString>::failure(reason::ownPathUnreadable());
         if (n < buffer.size()) {
             const QString path = QString::fromWCharArray(buffer.data(), int(n));
             return folderOf(path);
@@ -171,9 +165,10 @@ QString decodeNarrow(const QByteArray &bytes)
 
 std::optional<QByteArray> encodeNarrow(const QString &text)
 {
+    // U+FFFD stands for a byte that did not decode: writing it would not give that byte back.
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        if (c.isNull())
+        if (c.isNull() || c == QChar::ReplacementCharacter)
             return std::nullopt;
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             ++i;
@@ -205,29 +200,33 @@ std::optional<QByteArray> encodeNarrow(const QString &text)
 Result<QByteArray> readFile(const QString &path, qint64 limit)
 {
     using R = Result<QByteArray>;
-    if (QFileInfo(path).isDir())
-        return R::failure(path + QStringLiteral(": ファイルではなくフォルダーです"));
+    // The system would take the name only up to a NUL: another file.
+    if (path.contains(QChar(0)))
+        return R::failure(reason::nameNotExact(path));
     const HANDLE file = CreateFileW(wide(path), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return systemFailure<QByteArray>(path);
+    if (file == INVALID_HANDLE_VALUE) {
+        // A folder cannot be opened this way; say what it is rather than "access denied".
+        const QString why = systemReason();
+        const DWORD attributes = GetFileAttributesW(wide(path));
+        const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return R::failure(folder ? reason::notRegularFile() : why);
+    }
     const auto failure = [&](const QString &why) {
         CloseHandle(file);
-        return R::failure(path + QStringLiteral(": ") + why);
+        return R::failure(why);
     };
-    // Checked on what was opened: a name such as CON or a pipe opens a device, not a file.
+    // Checked on what was opened: a name such as CON, NUL or a pipe opens a device, not a file.
+    // Nothing here waits: no device is read.
     if (GetFileType(file) != FILE_TYPE_DISK)
-        return failure(QStringLiteral("通常のファイルではありません"));
+        return failure(reason::notRegularFile());
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file, &info))
         return failure(systemReason());
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return failure(QStringLiteral("ファイルではなくフォルダーです"));
-    const qint64 size = (qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    if (size > limit)
-        return failure(QStringLiteral("ファイルが大きすぎます（%1 バイト）").arg(size));
-    // One byte more than allowed tells a file that grew after its size was taken.
+        return failure(reason::notRegularFile());
+    // One byte more than the limit tells a file that is larger, or that grows while it is read.
     QByteArray bytes(limit + 1, Qt::Uninitialized);
     qint64 done = 0;
     while (done < bytes.size()) {
@@ -239,18 +238,18 @@ Result<QByteArray> readFile(const QString &path, qint64 limit)
         done += got;
     }
     CloseHandle(file);
-    if (done > limit)
-        return R::failure(path + QStringLiteral(": ファイルが大きすぎます（%1 バイト以上）").arg(done));
     bytes.truncate(done);
     return bytes;
 }
 
 Outcome replaceFile(const QString &path, const QByteArray &bytes)
 {
+    if (path.contains(QChar(0)))
+        return Outcome::failure(reason::nameNotExact(path));
     const QString folder = folderOf(path);
     const QString name = nameOf(path);
     if (name.isEmpty())
-        return Outcome::failure(path + QStringLiteral(": ファイル名がありません"));
+        return Outcome::failure(reason::notRegularFile());
     removeStaleTemporaries(folder, name);
 
     const QString temp = joined(folder, name + TempInfix + QString::number(GetCurrentProcessId()) + TempSuffix);
@@ -258,13 +257,13 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
     const HANDLE file = CreateFileW(wide(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return systemFailure(path);
+        return Outcome::failure(systemReason());
     const bool written = writeAll(file, bytes) && FlushFileBuffers(file);
     const QString writeReason = written ? QString() : systemReason();
     CloseHandle(file);
     if (!written) {
         DeleteFileW(wide(temp));
-        return Outcome::failure(path + QStringLiteral(": ") + writeReason);
+        return Outcome::failure(writeReason);
     }
     // The rename replaces the entry itself: a symbolic link or other reparse point there goes,
     // its target stays untouched. A folder or a read-only file there is not replaced (Windows
@@ -273,12 +272,12 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
     if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)
         && !(existing & FILE_ATTRIBUTE_REPARSE_POINT)) {
         DeleteFileW(wide(temp));
-        return Outcome::failure(path + QStringLiteral(": ") + qt_error_string(ERROR_ACCESS_DENIED));
+        return Outcome::failure(qt_error_string(ERROR_ACCESS_DENIED));
     }
     if (!MoveFileExW(wide(temp), wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const QString why = systemReason();
         DeleteFileW(wide(temp));
-        return Outcome::failure(path + QStringLiteral(": ") + why);
+        return Outcome::failure(why);
     }
     return success();
 }
@@ -286,14 +285,15 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
 Outcome start(const QString &path, const QString &argText, const QString &appFolder)
 {
     Q_UNUSED(appFolder); // Windows has its own command interpreter.
+    // A command line ends at a NUL: the program would get less than it was given.
+    if (path.contains(QChar(0)) || argText.contains(QChar(0)))
+        return Outcome::failure(reason::holdsNul());
     QString program = path;
     QString line;
     if (isBatchFile(path)) {
         const std::optional<QString> args = win::batchArguments(path);
-        if (!args) {
-            return Outcome::failure(QStringLiteral(
-                    "バッチファイルのパスにコマンドインタプリタが特別に扱う文字が含まれています"));
-        }
+        if (!args)
+            return Outcome::failure(reason::batchPathSpecial());
         // The system's own interpreter by its full path, never one found in the current folder.
         const QString system = systemFolder();
         if (system.isEmpty())

@@ -50,7 +50,8 @@ class WineWalk:
         self.start_dir = os.path.join(self.drive_c, 'start')
         self.shots = args.shots
         self.log = SuiteLog(os.path.join(self.drive_c, 'suite.log'))
-        self.texts = texts_of(os.path.join(args.source, 'core', 'Texts.h'))
+        self.texts = texts_of(os.path.join(args.source, 'core', 'Texts.h'),
+                              [os.path.join(args.source, 'ui', f.lower(), f + '.ui') for f in ('Main', 'Filename')])
         self.x = XSession(self.work, width=1024, height=768)
         self.launcher = None
         self.main = None
@@ -147,7 +148,7 @@ class WineWalk:
         base = self.data_win + '\\model01'
         mark = len(self.log.events())
         self.choose('cmd_Solver', 2)
-        dialog = self.x.wait_window('data-file dialog', '^' + ere_escape(self.texts['FilenameCaption']) + '$')
+        dialog = self.x.wait_window('data-file dialog', '^' + ere_escape(self.texts['Filename.title']) + '$')
         centres = self.centres('Filename')
         self.x.click(dialog, *centres['cmd_Ref'])
         browse = self.x.wait_window('open-file dialog', '^' + ere_escape(self.texts['BrowseTitle']) + '$')
