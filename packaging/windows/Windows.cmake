@@ -68,6 +68,12 @@ add_custom_target(tolv_runtime ALL
     COMMENT "Run-time DLLs and plugins into ${TOLV_BIN_DIR}"
     VERBATIM)
 install(DIRECTORY "${TOLV_RUNTIME_DIR}/" DESTINATION "${TOLV_INSTALL_APPDIR}" COMPONENT launcher)
+# A native MSVC build needs the compiler's run-time DLLs beside the program instead.
+if(MSVC)
+    set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION "${TOLV_INSTALL_APPDIR}")
+    set(CMAKE_INSTALL_SYSTEM_RUNTIME_COMPONENT launcher)
+    include(InstallRequiredSystemLibraries)
+endif()
 
 # Installer: for the current user only, no administrator rights, into a folder the user can write
 # (the launcher writes run.dat and solver.bat into its own folder). The uninstaller removes the
