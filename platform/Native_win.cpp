@@ -6,7 +6,6 @@
 #include "CommandLines.h"
 #include "Reasons.h"
 
-
 #include <qt_windows.h>
 
 #include <string>
@@ -106,9 +105,9 @@ QString systemFolder()
 
 void prepareProcess()
 {
-    // A GUI program's missing standard handles are no numbers that a file opened later could take,
-    // as descriptors are elsewhere: nothing to open for them. What Windows needs instead: no DLL
-    // is looked up in the current directory (which becomes the application folder or a data
+    // Windows hands out handles, not the lowest free descriptor, so a file opened later never
+    // stands in for a missing standard handle: nothing to open for them. What it needs instead: no
+    // DLL is looked up in the current directory (which becomes the application folder or a data
     // folder), and a drive without a disk makes a path absent instead of raising a system dialog.
     SetDllDirectoryW(L"");
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -267,19 +266,28 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
     }
     // The rename replaces the entry itself: a symbolic link or other reparse point there goes,
     // its target stays untouched. A folder or a read-only file there is not replaced (Windows
-    // refuses both; the read-only check makes every implementation of the call agree).
+    // refuses both; checked here so that every implementation of the call agrees).
     const DWORD existing = GetFileAttributesW(wide(path));
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)
-        && !(existing & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_REPARSE_POINT)
+        && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
         DeleteFileW(wide(temp));
-        return Outcome::failure(qt_error_string(ERROR_ACCESS_DENIED));
+        return Outcome::failure(existing & FILE_ATTRIBUTE_DIRECTORY ? reason::notRegularFile()
+                                                                    : qt_error_string(ERROR_ACCESS_DENIED));
     }
-    if (!MoveFileExW(wide(temp), wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const QString why = systemReason();
-        DeleteFileW(wide(temp));
-        return Outcome::failure(why);
+    // A program that has the old file open without delete sharing (a reader of the suite, a virus
+    // scanner looking at the new file) holds the rename up for a moment: try again for a while.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(wide(temp), wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return success();
+        const DWORD error = GetLastError();
+        const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                || error == ERROR_ACCESS_DENIED;
+        if (!busy || attempt == 20) {
+            DeleteFileW(wide(temp));
+            return Outcome::failure(qt_error_string(int(error)));
+        }
+        Sleep(50);
     }
-    return success();
 }
 
 Outcome start(const QString &path, const QString &argText, const QString &appFolder)

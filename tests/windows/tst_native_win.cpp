@@ -253,6 +253,7 @@ void TestNativeWin::replaceFile_data()
     QTest::newRow("old file and stale temporary files") << "stale" << true;
     QTest::newRow("read-only file kept") << "readonly" << false;
     QTest::newRow("folder kept") << "folder" << false;
+    QTest::newRow("held open without delete sharing: kept") << "held" << false;
     QTest::newRow("missing folder") << "nofolder" << false;
     QTest::newRow("symbolic link replaced, target kept") << "link" << true;
 }
@@ -265,7 +266,7 @@ void TestNativeWin::replaceFile()
     QVERIFY(QDir().mkpath(folder));
     QString path = folder + QStringLiteral("\\run.dat");
     const QString target = m_root + QStringLiteral("\\target.dat");
-    if (before == "file" || before == "stale" || before == "readonly")
+    if (before == "file" || before == "stale" || before == "readonly" || before == "held")
         QVERIFY(write(path, "old\r\n"));
     if (before == "stale") {
         QVERIFY(write(path + ".~4242.tmp", "half"));
@@ -285,13 +286,21 @@ void TestNativeWin::replaceFile()
             QSKIP("this system makes no symbolic links for this user");
     }
 
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (before == "held") {
+        held = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        QVERIFY(held != INVALID_HANDLE_VALUE);
+    }
     const Outcome out = native::replaceFile(path, "new\r\n");
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
     QCOMPARE(out.ok(), ok);
     if (ok) {
         QCOMPARE(readAll(path), QByteArray("new\r\n"));
     } else {
         QVERIFY(!out.reason().isEmpty());
-        if (before == "readonly")
+        if (before == "readonly" || before == "held")
             QCOMPARE(readAll(path), QByteArray("old\r\n"));
         if (before == "folder")
             QVERIFY(QFileInfo(path + "\\inside").isDir());
