@@ -39,9 +39,11 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 echo "== End-to-end walk under Wine, code page 932"
 wine_prefix_close
 wine_prefix_open "$build/wine-walk" gui
+# Wine's services start again on the walk's display, with the first program it starts.
 wineserver -k >/dev/null 2>&1 || true
 /usr/bin/python3 tests/e2e/walk_wine.py --demo "$build/demo" --source . --shots "$shots" || failed=1
 echo "== Installer, installed launcher and uninstaller under Wine"
+wine_prefix_close
 wine_prefix_open "$build/wine-install" gui
 wineserver -k >/dev/null 2>&1 || true
 /usr/bin/python3 tests/e2e/install_wine.py --installer "$build/TOLVStrel-$version-win64.exe" --source . \

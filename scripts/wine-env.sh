@@ -3,7 +3,7 @@
 #   wine_prefix_open FOLDER [gui]  creates the prefix and starts its server; for tests Qt runs
 #                                  offscreen with the unpacked Qt's plugins, with "gui" on the
 #                                  display with the application folder's own
-#   wine_prefix_close            stops that prefix's server (and only that one)
+#   wine_prefix_close              stops that prefix's server (and only that one), removes the prefix
 # Needs $build, the Windows build folder.
 
 wine_path() { # the Windows form of a Linux path
@@ -15,7 +15,7 @@ wine_prefix_open() {
     export WINEARCH=win64
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
+    timeout 300 wineboot -i >/dev/null 2>&1
     local qt="$build/qt-mingw"
     local gcc
     gcc=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix | head -n1)
@@ -35,10 +35,12 @@ wine_prefix_open() {
     # Wine's background services keep the first Wine process's output open: start them now, on
     # nothing, so that a pipe reading a later program's output closes when the program ends.
     wineserver -p >/dev/null 2>&1 || true
-    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+    timeout 120 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 wine_prefix_close() {
     [[ -n "${WINEPREFIX:-}" && -d "$WINEPREFIX" ]] || return 0
     wineserver -k >/dev/null 2>&1 || true
+    # A prefix holds 700 MB of Wine's own files; TOLV_KEEP_WINE_PREFIX=1 keeps it for a look.
+    [[ -n "${TOLV_KEEP_WINE_PREFIX:-}" ]] || rm -rf "$WINEPREFIX"
 }
