@@ -30,7 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     test::FolderPlatform &p = fuzz::folderPlatform();
     p.messages.clear();
     const QString path = p.appPath(RunDatName);
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    // An input whose first byte has its top bit set stands repeated past the read limit (1 MiB),
+    // so that files larger than what the launcher reads come up as often as small ones.
+    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    const bool large = size > 0 && (data[0] & 0x80);
+    const QByteArray bytes = large ? input.repeated(qsizetype((1 << 20) / size + 1 + (data[0] & 3))) : input;
     fuzz::putFile(path, bytes);
 
     TOLV_Com com;

@@ -113,6 +113,9 @@ void TestQtPlatform::refused_data()
     QTest::newRow("batch file without the interpreter")
             << "solver.bat" << "ソルバー・静解析実行" << "ソルバー・静解析実行（%1/solver.bat）を起動できません。"
             << "%1/tolvbat";
+    // A NUL would cut the argument short: the program would get another file's name.
+    QTest::newRow("NUL in the argument") << "TOLV_Post.exe" << "ポストプロセッサ"
+                                         << "ポストプロセッサ（%1/TOLV_Post.exe）を起動できません。" << "NUL";
 }
 
 void TestQtPlatform::refused()
@@ -124,7 +127,8 @@ void TestQtPlatform::refused()
     addTerminal();
     if (!reason.isEmpty())
         QVERIFY(writeFile(m_app + '/' + program, "#!/bin/sh\n"));
-    TOLV_Com::Exec_Program(m_p, 1, program, tool, "");
+    const QString argText = program == "TOLV_Post.exe" ? QString("/w/a") + QChar(0) + "b.ind.in" : QString();
+    TOLV_Com::Exec_Program(m_p, 1, program, tool, argText);
     QCOMPARE(m_p.messages.size(), 1);
     const Message shown = m_p.messages.at(0);
     QCOMPARE(shown.title, "TOLV_Strel");

@@ -133,6 +133,10 @@ void TestTolvCom::writeRunDat_data()
             << QStringList{"a.dat", "a.ana", "a.out", "a.fem", "a\r.ind.in"} << QString();
     QTest::newRow("refused: LF")
             << QStringList{"a\n.dat", "a.ana", "a.out", "a.fem", "a.ind.in"} << QString();
+    QTest::newRow("refused: NUL, which would cut the path short")
+            << QStringList{"a.dat", QString("a") + QChar(0) + "x.ana", "a.out", "a.fem", "a.ind.in"} << QString();
+    QTest::newRow("refused: a byte that did not decode")
+            << QStringList{"a.dat", "a.ana", "a.out", "a.fem", "a\ufffd.ind.in"} << QString();
 }
 
 // The writer's output, and for every record it accepts, the reader gives all five fields back.

@@ -11,8 +11,8 @@ trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAILED: $*"; exit 1; }
 
-check_layout() { # prefix
-    local p=$1
+check_layout() { # prefix [prefix as installed]
+    local p=$1 installed=${2:-$1}
     [[ -L $p/bin/tolvstrel ]] || fail "$p/bin/tolvstrel is not a symbolic link"
     [[ $(readlink -f "$p/bin/tolvstrel") == "$(readlink -f "$p/lib/tolvstrel/TOLVStrel")" ]] \
         || fail "$p/bin/tolvstrel does not lead to the launcher"
@@ -21,6 +21,8 @@ check_layout() { # prefix
     desktop-file-validate "$p/share/applications/tolvstrel.desktop" || fail "desktop entry of $p"
     grep -qx 'Icon=tolvstrel' "$p/share/applications/tolvstrel.desktop"
     grep -qx 'Exec=tolvstrel' "$p/share/applications/tolvstrel.desktop"
+    grep -qx "Path=$installed/lib/tolvstrel" "$p/share/applications/tolvstrel.desktop" \
+        || fail "the desktop entry does not start in the application folder"
 }
 
 walk() { # prefix name
@@ -48,7 +50,7 @@ grep -q '^ Package: tolvstrel$' <<<"$info" || fail "package name"
 grep -q '^ Depends: .*libqt6widgets6' <<<"$info" || fail "package dependencies"
 if grep -q '\.exe$' <<<"$(dpkg-deb --contents "$deb")"; then fail "the package holds stand-ins"; fi
 dpkg-deb -x "$deb" "$work/root"
-check_layout "$work/root/usr"
+check_layout "$work/root/usr" /usr
 cp "$suite"/*.exe "$work/root/usr/lib/tolvstrel/"
 walk "$work/root/usr" deb
 echo "install check passed"

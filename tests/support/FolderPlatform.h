@@ -3,7 +3,7 @@
 // recorded instead of made. Snapshots of a folder prove that a failed step changed nothing.
 #pragma once
 
-#include "support/FakePlatform.h"
+#include "FakePlatform.h"
 #include "platform/QtPlatform.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // that record how they were started, and the real platform with its application folder moved there.
 #pragma once
 
-#include "support/FolderPlatform.h"
+#include "FolderPlatform.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
