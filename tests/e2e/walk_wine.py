@@ -6,8 +6,9 @@ code page is 932 (Japanese), driven with real clicks and keys on Xvfb with openb
 solver by file name through the open-file dialog, with the Japanese path C:\\解析 データ\\; linked
 postprocessor and solver; a missing program's message; End, which leaves a started program
 running. Wine's windows are not readable through the accessibility interface, so the walk checks
-window titles, the files written (run.dat byte for byte in CP932 with CR LF, solver.bat) and the
-programs started (the stand-ins log their arguments and current folder). Japanese text cannot be
+window titles, the message's text as the message box copies it, the files written (run.dat byte
+for byte in CP932 with CR LF, solver.bat) and the programs started (the stand-ins log their
+arguments and current folder). Japanese text cannot be
 typed into Wine's windows, so it is pasted through the clipboard.
 
 The Wine prefix (WINEPREFIX) must exist, with Qt's variables set for a real display.
@@ -23,7 +24,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from walk import MAIN_TITLE, SuiteLog, expect, form_centres, read_bytes, texts_of  # noqa: E402
+from walk import MAIN_TITLE, SuiteLog, expect, fill, form_centres, read_bytes, texts_of  # noqa: E402
 from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
 
 STEPS = ('start_launcher', 'preprocessor', 'solver_by_file_name', 'postprocessor_linked',
@@ -93,6 +94,13 @@ class WineWalk:
         # Windows' plain edit fields know no Ctrl+A.
         self.x.keys('End', 'shift+Home', 'ctrl+v')
         time.sleep(0.3)
+
+    def copied_message(self):
+        """What a message box put on the clipboard (title, text and buttons between rules), or None."""
+        done = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], env=self.x.env, capture_output=True,
+                              timeout=10)
+        text = done.stdout.decode('utf-8', errors='replace') if done.returncode == 0 else ''
+        return text if text.startswith('---') and text.count('\n') >= 4 else None
 
     def starts(self, mark):
         return [(e['program'], e['args'], e['cwd']) for e in self.log.starts_since(mark)]
@@ -207,6 +215,15 @@ class WineWalk:
         box = self.x.wait_window('message box', '^' + ere_escape(self.texts['MessageTitle']) + '$')
         self.x.activate(box)
         self.shot('message-missing-program')
+        # Wine's windows are not readable through the accessibility interface; a message box copies
+        # its title and text to the clipboard on Ctrl+C.
+        self.x.keys('ctrl+c')
+        copied = wait_until("the message box's text on the clipboard", self.copied_message)
+        lines = [line for line in copied.replace('\r\n', '\n').split('\n') if line and not line.startswith('---')]
+        path = self.app_win + '\\TOLV_Pre.exe'
+        self.note(f"message box: {lines[:2]}")
+        expect("message box title and text", lines[:2],
+               [self.texts['MessageTitle'], fill(self.texts['notFound'], self.texts['ToolPre'], path)])
         self.x.keys('Return')
         self.x.wait_gone('message box', box)
         time.sleep(1)
