@@ -96,9 +96,7 @@ set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_CREATE_ICONS_EXTRA
     "SetOutPath \\\"$INSTDIR\\\"\nCreateShortCut \\\"$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\TOLVStrel.lnk\\\" \\\"$INSTDIR\\\\TOLVStrel.exe\\\"")
 set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete \\\"$SMPROGRAMS\\\\$MUI_TEMP\\\\TOLVStrel.lnk\\\"")
-# The ZIP holds the folder itself, named like the installed one.
-set(CPACK_ARCHIVE_FILE_NAME "${CPACK_PACKAGE_FILE_NAME}")
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The ZIP holds the application folder as one folder (CPack's default for archives).
 
 # CMake's NSIS template installs for all users with administrator rights (and, for a user without
 # them, into Documents), as a 32-bit program. Our copy of it installs for the current user: same
