@@ -11,6 +11,7 @@ what it installed and kept those two files.
 
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -114,7 +115,11 @@ def main():
         except Failure as failure:
             print(f"FAILED: {failure}", flush=True)
             failed = True
-    return 1 if failed else 0
+    if failed:
+        print(f"work folder kept: {work}")
+        return 1
+    shutil.rmtree(work, ignore_errors=True)
+    return 0
 
 
 if __name__ == '__main__':
