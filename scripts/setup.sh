@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing and configures the build in ./build.
-#   scripts/setup.sh [--test] [--deps-only]
+#   scripts/setup.sh [--test] [--windows] [--deps-only]
 # scripts/deps.txt holds what building and running need; --test adds scripts/deps-test.txt and the
-# Japanese locale that the tests run in. With --deps-only it only installs.
+# Japanese locale that the tests run in; --windows what the Windows build and its tests under Wine
+# need (scripts/deps-windows.txt). With --deps-only it only installs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 lists=(scripts/deps.txt)
 deps_only=false
 for arg in "$@"; do
-    case $arg in
+    case "$arg" in
     --test) lists+=(scripts/deps-test.txt) ;;
+    --windows) lists+=(scripts/deps-windows.txt) ;;
     --deps-only) deps_only=true ;;
-    *) echo "usage: $0 [--test] [--deps-only]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--test] [--windows] [--deps-only]" >&2; exit 2 ;;
     esac
 done
 

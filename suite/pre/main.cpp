@@ -35,7 +35,7 @@ const QString Program = QStringLiteral("TOLV_Pre.exe");
 QString solverLine(const QString &anaPath)
 {
     const QString folder = QCoreApplication::applicationDirPath();
-    const QString solver = folder + u'/' + suite::SolverProgram;
+    const QString solver = QDir::toNativeSeparators(folder + u'/' + suite::SolverProgram);
     const bool plain = !folder.contains(u'"') && !folder.contains(QLatin1String(".exe"));
     return u'"' + (plain ? solver : suite::SolverProgram) + QStringLiteral("\" \"") + anaPath + u'"';
 }

@@ -1,0 +1,299 @@
+#!/usr/bin/env python3
+"""End-to-end walk through the Windows launcher under Wine on a real X display.
+
+TOLVStrel.exe runs from a copy of the Windows demo application folder in a Wine prefix whose ANSI
+code page is 932 (Japanese), driven with real clicks and keys on Xvfb with openbox: preprocessor;
+solver by file name through the open-file dialog, with the Japanese path C:\\解析 データ\\; linked
+postprocessor and solver; a missing program's message; End, which leaves a started program
+running. Wine's windows are not readable through the accessibility interface, so the walk checks
+window titles, the message's text as the message box copies it, the files written (run.dat byte
+for byte in CP932 with CR LF, solver.bat) and the programs started (the stand-ins log their
+arguments and current folder). Japanese text cannot be
+typed into Wine's windows, so it is pasted through the clipboard.
+
+The Wine prefix (WINEPREFIX) must exist, with Qt's variables set for a real display.
+"""
+
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from walk import MAIN_TITLE, SuiteLog, expect, fill, form_centres, read_bytes, texts_of  # noqa: E402
+from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
+
+STEPS = ('start_launcher', 'preprocessor', 'solver_by_file_name', 'postprocessor_linked',
+         'solver_linked', 'missing_program', 'end')
+TIME_LIMIT = 300
+DATA = '解析 データ'  # below C:\
+
+
+def windows_path(drive_c, path):
+    """The C: form of a path below the prefix's drive_c."""
+    return 'C:\\' + os.path.relpath(path, drive_c).replace('/', '\\')
+
+
+class WineWalk:
+    def __init__(self, args):
+        self.args = args
+        self.prefix = os.environ['WINEPREFIX']
+        self.drive_c = os.path.join(self.prefix, 'drive_c')
+        self.work = tempfile.mkdtemp(prefix='tolv-wine-e2e-')
+        self.app = os.path.join(self.drive_c, 'TOLVStrel-demo')
+        self.app_win = windows_path(self.drive_c, self.app)
+        self.data = os.path.join(self.drive_c, DATA)
+        self.data_win = windows_path(self.drive_c, self.data)
+        self.start_dir = os.path.join(self.drive_c, 'start')
+        self.shots = args.shots
+        self.log = SuiteLog(os.path.join(self.drive_c, 'suite.log'))
+        self.texts = texts_of(os.path.join(args.source, 'core', 'Texts.h'),
+                              [os.path.join(args.source, 'ui', f.lower(), f + '.ui') for f in ('Main', 'Filename')])
+        self.x = XSession(self.work, width=1024, height=768)
+        self.launcher = None
+        self.main = None
+
+    def note(self, text):
+        print(f"[{time.strftime('%H:%M:%S')}] {text}", flush=True)
+
+    def shot(self, name):
+        path = self.x.screenshot(os.path.join(self.shots, f'wine-{name}.png'))
+        self.note(f"screenshot {path}")
+
+    def centres(self, form):
+        return form_centres(os.path.join(self.args.source, 'ui', form.lower(), f'{form}.ui'))
+
+    # ---- set-up ---------------------------------------------------------------------------------
+
+    def prepare(self):
+        for d in (self.app, self.data, self.start_dir):
+            shutil.rmtree(d, ignore_errors=True)
+        shutil.copytree(self.args.demo, self.app)
+        for stale in ('run.dat', 'solver.bat'):
+            if os.path.exists(os.path.join(self.app, stale)):
+                os.remove(os.path.join(self.app, stale))
+        for d in (self.data, self.start_dir, self.shots):
+            os.makedirs(d, exist_ok=True)
+        if os.path.exists(self.log.path):
+            os.remove(self.log.path)
+        env = {k: v for k, v in os.environ.items() if not k.startswith(('QT_', 'XDG_', 'DBUS_'))}
+        env.update(LANG='ja_JP.UTF-8', LC_ALL='ja_JP.UTF-8', WINEDEBUG='-all',
+                   TOLV_SUITE_LOG='C:\\suite.log')
+        self.x.open(env)
+        self.note(f"display {self.x.display}, prefix {self.prefix}")
+
+    def paste(self, text):
+        """Puts the text on the clipboard and pastes it into the focused field."""
+        subprocess.run(['xclip', '-selection', 'clipboard'], input=text.encode('utf-8'), env=self.x.env,
+                       check=True, timeout=10)
+        time.sleep(0.3)
+        # Windows' plain edit fields know no Ctrl+A.
+        self.x.keys('End', 'shift+Home', 'ctrl+v')
+        time.sleep(0.3)
+
+    def copied_message(self):
+        """What a message box put on the clipboard (title, text and buttons between rules), or None."""
+        done = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], env=self.x.env, capture_output=True,
+                              timeout=10)
+        text = done.stdout.decode('utf-8', errors='replace') if done.returncode == 0 else ''
+        return text if text.startswith('---') and text.count('\n') >= 4 else None
+
+    def starts(self, mark):
+        return [(e['program'], e['args'], e['cwd']) for e in self.log.starts_since(mark)]
+
+    def cwd(self, windows_folder):
+        """A current folder as Qt reports it: forward slashes."""
+        return windows_folder.replace('\\', '/')
+
+    # ---- steps ----------------------------------------------------------------------------------
+
+    def start_launcher(self):
+        self.launcher = self.x.start(['wine', os.path.join(self.app, 'TOLVStrel.exe')], self.start_dir,
+                                     'launcher.log')
+        self.main = self.x.wait_window('main', '^' + ere_escape(MAIN_TITLE) + '$', timeout=60)
+        time.sleep(1)
+        self.shot('main')
+
+    def press(self, name):
+        self.x.click(self.main, *self.centres('Main')[name])
+
+    def choose(self, button, position):
+        """Opens a tool button's popup with a click and chooses its n-th working item by keys."""
+        self.press(button)
+        time.sleep(0.8)
+        self.x.keys(*(['Down'] * position))
+        self.x.keys('Return')
+        time.sleep(0.5)
+
+    def preprocessor(self):
+        mark = len(self.log.events())
+        self.press('cmd_Pre')
+        started = self.log.wait('TOLV_Pre.exe', 'start', timeout=30)
+        expect("preprocessor arguments", started['args'], [])
+        expect("preprocessor directory", started['cwd'], self.cwd(windows_path(self.drive_c, self.start_dir)))
+        save = self.x.wait_window('save dialog of the preprocessor', '^' + ere_escape('Save analysis'),
+                                  timeout=30)
+        self.x.activate(save)
+        self.shot('pre-save-dialog')
+        base = self.data_win + '\\model01'
+        self.paste(base + '.ana')
+        self.x.keys('Return')
+        saved = self.log.wait('TOLV_Pre.exe', 'saved', timeout=20)
+        expect("saved base", saved['base'], base)
+        expect("analysis-type file", read_bytes(os.path.join(self.data, 'model01.bat')),
+               f'"{self.app_win}\\STATIC.exe" "{base}.ana"\r\nPAUSE\r\n'.encode('cp932'))
+        pre = self.x.wait_window('preprocessor', r'^TOLV_Pre\.exe')
+        self.x.activate(pre)
+        self.x.keys('alt+c')
+        self.x.wait_gone('preprocessor', pre)
+        expect("programs started", [p for p, _, _ in self.starts(mark)], ['TOLV_Pre.exe'])
+
+    def solver_by_file_name(self):
+        base = self.data_win + '\\model01'
+        mark = len(self.log.events())
+        self.choose('cmd_Solver', 2)
+        dialog = self.x.wait_window('data-file dialog', '^' + ere_escape(self.texts['Filename.title']) + '$')
+        centres = self.centres('Filename')
+        self.x.click(dialog, *centres['cmd_Ref'])
+        browse = self.x.wait_window('open-file dialog', '^' + ere_escape(self.texts['BrowseTitle']) + '$')
+        self.x.activate(browse)
+        time.sleep(0.5)
+        self.shot('open-file-dialog')
+        self.paste(base + '.ana')
+        self.x.keys('Return')
+        self.x.wait_gone('open-file dialog', browse)
+        self.shot('data-file-dialog')
+        self.x.click(dialog, *centres['cmd_Run'])
+        done = self.log.wait('STATIC.exe', 'done', timeout=60)
+        expect("analysis the solver ran", done['ana'], base + '.ana')
+        expect("solver.bat", read_bytes(os.path.join(self.app, 'solver.bat')), b'STATIC.exe\r\nPAUSE\r\n')
+        record = ''.join(f'{base}{s}\r\n' for s in ('.dat', '.ana', '.out', '.fem', '.ind.in'))
+        expect("run.dat", read_bytes(os.path.join(self.app, 'run.dat')), record.encode('cp932'))
+        # cmd.exe runs solver.bat in the application folder; the solver is found there.
+        expect("programs started", self.starts(mark), [('STATIC.exe', [], self.cwd(self.app_win))])
+        self.shot('solver-console')
+        for suffix in ('.out', '.fem', '.ind.in'):
+            if not os.path.isfile(os.path.join(self.data, 'model01' + suffix)):
+                raise Failure(f"the solver did not write model01{suffix}")
+        self.x.activate(dialog)
+        self.x.click(dialog, *centres['cmd_OK'])
+        self.x.wait_gone('data-file dialog', dialog)
+
+    def postprocessor_linked(self):
+        ind_in = self.data_win + '\\model01.ind.in'
+        mark = len(self.log.events())
+        self.choose('cmd_Post', 1)
+        shown = self.log.wait('TOLV_Post.exe', 'shown', timeout=30)
+        expect("file the postprocessor read", (shown['path'], shown['read']), (ind_in, True))
+        self.x.wait_window('postprocessor', r'^TOLV_Post\.exe')
+        self.shot('postprocessor')
+        # The path with its blank arrives unquoted, as two arguments, in the application folder.
+        expect("programs started", self.starts(mark),
+               [('TOLV_Post.exe', ind_in.split(' '), self.cwd(self.app_win))])
+        # It stays open: End must leave it running.
+
+    def solver_linked(self):
+        base = self.data_win + '\\model01'
+        for suffix in ('.out', '.fem', '.ind.in'):
+            os.remove(os.path.join(self.data, 'model01' + suffix))
+        before = read_bytes(os.path.join(self.app, 'run.dat'))
+        mark = len(self.log.events())
+        self.choose('cmd_Solver', 1)
+        done = self.log.wait('STATIC.exe', 'done', timeout=60)
+        expect("analysis the solver ran", done['ana'], base + '.ana')
+        expect("programs started", self.starts(mark), [('STATIC.exe', [base + '.ana'], self.cwd(self.app_win))])
+        expect("run.dat after a linked run", read_bytes(os.path.join(self.app, 'run.dat')), before)
+
+    def missing_program(self):
+        os.rename(os.path.join(self.app, 'TOLV_Pre.exe'), os.path.join(self.app, 'TOLV_Pre.exe.away'))
+        mark = len(self.log.events())
+        self.press('cmd_Pre')
+        box = self.x.wait_window('message box', '^' + ere_escape(self.texts['MessageTitle']) + '$')
+        self.x.activate(box)
+        self.shot('message-missing-program')
+        # Wine's windows are not readable through the accessibility interface; a message box copies
+        # its title and text to the clipboard on Ctrl+C.
+        self.x.keys('ctrl+c')
+        copied = wait_until("the message box's text on the clipboard", self.copied_message)
+        lines = [line for line in copied.replace('\r\n', '\n').split('\n') if line and not line.startswith('---')]
+        path = self.app_win + '\\TOLV_Pre.exe'
+        self.note(f"message box: {lines[:2]}")
+        expect("message box title and text", lines[:2],
+               [self.texts['MessageTitle'], fill(self.texts['notFound'], self.texts['ToolPre'], path)])
+        self.x.keys('Return')
+        self.x.wait_gone('message box', box)
+        time.sleep(1)
+        expect("programs started", self.starts(mark), [])
+
+    def end(self):
+        post = self.x.windows(r'^TOLV_Post\.exe')
+        if not post:
+            raise Failure("the postprocessor is not open before End")
+        self.press('cmd_End')
+        try:
+            code = self.launcher.wait(20)
+        except subprocess.TimeoutExpired:
+            raise Failure("the launcher did not end after End")
+        expect("launcher exit code", code, 0)
+        time.sleep(1)
+        expect("postprocessor still open after End", self.x.windows(r'^TOLV_Post\.exe'), post)
+        self.shot('after-end')
+
+    def run(self):
+        self.prepare()
+        for name in self.args.steps.split(','):
+            self.note(name)
+            getattr(self, name)()
+        self.note("walk complete")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('--demo', required=True, help='the Windows demo application folder to copy')
+    parser.add_argument('--source', required=True, help='the source tree (forms and texts)')
+    parser.add_argument('--steps', default=','.join(STEPS), help='the steps to take, in order')
+    parser.add_argument('--shots', default=os.path.join(tempfile.gettempdir(), 'tolvstrel-wine-shots'),
+                        help='folder for the screenshots')
+    args = parser.parse_args()
+
+    def out_of_time(signum, frame):
+        raise Failure(f"the walk took longer than {TIME_LIMIT} s")
+
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.signal(signal.SIGTERM, lambda signum, frame: sys.exit(1))
+    signal.alarm(TIME_LIMIT)
+    walk = WineWalk(args)
+    failed = True
+    try:
+        walk.run()
+        failed = False
+    except Failure as failure:
+        print(f"FAILED: {failure}", flush=True)
+        try:
+            walk.shot('failure')
+        except Exception:
+            pass
+    finally:
+        signal.alarm(0)
+        subprocess.run(['wineserver', '-k'], check=False)
+        try:
+            walk.x.close()
+        except Failure as failure:
+            print(f"FAILED: {failure}", flush=True)
+            failed = True
+    if failed:
+        print(f"work folder kept: {walk.work}")
+        for path in (os.path.join(walk.work, 'launcher.log'), walk.log.path):
+            if os.path.exists(path):
+                print(f"--- {path}\n{open(path, encoding='utf-8', errors='replace').read()}")
+        return 1
+    shutil.rmtree(walk.work, ignore_errors=True)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
