@@ -343,13 +343,20 @@ def main():
                         help='folder for the screenshots')
     args = parser.parse_args()
 
+    return drive(lambda: Walk(args), TIME_LIMIT, ['launcher.log', 'suite.log'])
+
+
+def drive(make_walk, time_limit, logs, after=None):
+    """Makes and runs a walk within `time_limit` seconds, then ends every process that it started
+    (`after` first, when given). Returns 0 when it passed; 1 when not, with its work folder kept and
+    the `logs` in it printed."""
     def out_of_time(signum, frame):
-        raise Failure(f"the walk took longer than {TIME_LIMIT} s")
+        raise Failure(f"the walk took longer than {time_limit} s")
 
     signal.signal(signal.SIGALRM, out_of_time)
     signal.signal(signal.SIGTERM, lambda signum, frame: sys.exit(1))
-    signal.alarm(TIME_LIMIT)
-    walk = Walk(args)
+    signal.alarm(time_limit)
+    walk = make_walk()
     failed = True
     try:
         walk.run()
@@ -362,6 +369,8 @@ def main():
             pass
     finally:
         signal.alarm(0)
+        if after:
+            after()
         try:
             walk.x.close()
         except Failure as failure:
@@ -369,7 +378,7 @@ def main():
             failed = True
     if failed:
         print(f"work folder kept: {walk.work}")
-        for name in ('launcher.log', 'suite.log'):
+        for name in logs:
             path = os.path.join(walk.work, name)
             if os.path.exists(path):
                 print(f"--- {name}\n{open(path, encoding='utf-8', errors='replace').read()}")

@@ -17,14 +17,13 @@ The Wine prefix (WINEPREFIX) must exist, with Qt's variables set for a real disp
 import argparse
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from walk import MAIN_TITLE, SuiteLog, expect, fill, form_centres, read_bytes, texts_of  # noqa: E402
+from walk import MAIN_TITLE, drive, SuiteLog, expect, fill, form_centres, read_bytes, texts_of  # noqa: E402
 from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
 
 STEPS = ('start_launcher', 'preprocessor', 'solver_by_file_name', 'postprocessor_linked',
@@ -260,39 +259,9 @@ def main():
                         help='folder for the screenshots')
     args = parser.parse_args()
 
-    def out_of_time(signum, frame):
-        raise Failure(f"the walk took longer than {TIME_LIMIT} s")
-
-    signal.signal(signal.SIGALRM, out_of_time)
-    signal.signal(signal.SIGTERM, lambda signum, frame: sys.exit(1))
-    signal.alarm(TIME_LIMIT)
-    walk = WineWalk(args)
-    failed = True
-    try:
-        walk.run()
-        failed = False
-    except Failure as failure:
-        print(f"FAILED: {failure}", flush=True)
-        try:
-            walk.shot('failure')
-        except Exception:
-            pass
-    finally:
-        signal.alarm(0)
-        subprocess.run(['wineserver', '-k'], check=False)
-        try:
-            walk.x.close()
-        except Failure as failure:
-            print(f"FAILED: {failure}", flush=True)
-            failed = True
-    if failed:
-        print(f"work folder kept: {walk.work}")
-        for path in (os.path.join(walk.work, 'launcher.log'), walk.log.path):
-            if os.path.exists(path):
-                print(f"--- {path}\n{open(path, encoding='utf-8', errors='replace').read()}")
-        return 1
-    shutil.rmtree(walk.work, ignore_errors=True)
-    return 0
+    suite_log = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'suite.log')
+    return drive(lambda: WineWalk(args), TIME_LIMIT, ['launcher.log', suite_log],
+                 after=lambda: subprocess.run(['wineserver', '-k'], check=False))
 
 
 if __name__ == '__main__':
