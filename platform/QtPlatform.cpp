@@ -3,7 +3,9 @@
 #include "Native.h"
 #include "Reasons.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QClipboard>
 #include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
@@ -12,6 +14,7 @@
 #include <QLocale>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTranslator>
@@ -157,6 +160,35 @@ void setDesignedLines(QMessageBox &box, const QString &text, const QScreen *scre
                 + QLatin1String("</p>"));
 }
 
+// The box shows its lines as rich text; copying it (Ctrl+C, as users of message boxes expect)
+// gives the message as plain text, in the layout that the toolkit's own boxes copy.
+class MessageBox : public QMessageBox
+{
+public:
+    MessageBox(const QString &title, const QString &text, QWidget *parent)
+        : QMessageBox(QMessageBox::Critical, title, QString(), QMessageBox::Ok, parent),
+          m_plain(QString(text).remove(u'\r'))
+    {
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (!event->matches(QKeySequence::Copy)) {
+            QMessageBox::keyPressEvent(event);
+            return;
+        }
+        const QLatin1String separator("---------------------------\n");
+        QString copied = separator + windowTitle() + u'\n' + separator + m_plain + u'\n' + separator;
+        for (const QAbstractButton *button : buttons())
+            copied += button->text() + QLatin1String("   ");
+        QGuiApplication::clipboard()->setText(copied + u'\n' + separator);
+    }
+
+private:
+    QString m_plain;
+};
+
 } // namespace
 
 void QtPlatform::critical(const QString &title, const QString &text)
@@ -165,7 +197,7 @@ void QtPlatform::critical(const QString &title, const QString &text)
     QWidget *over = QApplication::activeWindow();
     if (!over && QApplication::focusWidget())
         over = QApplication::focusWidget()->window();
-    QMessageBox box(QMessageBox::Critical, title, QString(), QMessageBox::Ok, over);
+    MessageBox box(title, text, over);
     setDesignedLines(box, text, over ? over->screen() : QGuiApplication::primaryScreen());
     box.exec();
 }

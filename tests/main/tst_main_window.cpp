@@ -10,6 +10,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QLibraryInfo>
@@ -82,7 +83,8 @@ QRect box(const QList<QPoint> &ink, int left = 0, int right = INT_MAX)
 }
 
 // Runs the real platform's message box and gives the lines that it shows, as its label lays them
-// out, with the box (closed by then) described: "title|icon|buttons|parent|fits the screen".
+// out, with the box (closed by then) described: "title|icon|buttons|parent|fits the screen|what
+// Ctrl+C copies" (the message as plain text, or markup).
 QStringList shownMessage(const QString &title, const QString &text, QString *box)
 {
     QStringList lines;
@@ -113,10 +115,14 @@ QStringList shownMessage(const QString &title, const QString &text, QString *box
                 && (label->wordWrap() || label->width() >= qCeil(doc.idealWidth()));
         if (!fits)
             qWarning() << shown->frameGeometry() << shown->screen()->availableGeometry() << label->width() << doc.idealWidth();
+        QTest::keyClick(shown, Qt::Key_C, Qt::ControlModifier);
+        const QString copied = QGuiApplication::clipboard()->text();
+        const bool plain = copied.contains(QString(text).remove(u'\r')) && !copied.contains(u'<');
         *box = QStringList{shown->windowTitle(), QString::number(shown->icon()),
                            QString::number(shown->standardButtons()),
                            shown->parentWidget() ? shown->parentWidget()->objectName() : QString(),
-                           fits ? QStringLiteral("fits") : QStringLiteral("too large")}
+                           fits ? QStringLiteral("fits") : QStringLiteral("too large"),
+                           plain ? QStringLiteral("copies plain") : QStringLiteral("copies markup")}
                        .join(u'|');
         shown->accept();
     });
@@ -872,7 +878,8 @@ void TestMainWindow::messageBoxes()
     else
         QVERIFY2(lines.size() > designed.size(), qPrintable(lines.join('\n')));
     QCOMPARE(box.section('|', 0, 2), QString("TOLV_Strel|%1|%2").arg(QMessageBox::Critical).arg(QMessageBox::Ok));
-    QCOMPARE(box.section('|', 4), "fits");
+    QCOMPARE(box.section('|', 4, 4), "fits");
+    QCOMPARE(box.section('|', 5), "copies plain");
 }
 
 // A message opens over the window whose command raised it.
