@@ -3,6 +3,8 @@
 #include "Fields.h"
 #include "Texts.h"
 
+#include <algorithm>
+
 namespace tolv {
 
 TOLV_Com &TOLV_Com::shared()
@@ -20,7 +22,7 @@ void TOLV_Com::setFileSet(const QString &base)
     File_IndIn = base + suffix::IndIn;
 }
 
-qint16 TOLV_Com::Read_RunDat(Platform &p)
+qint16 TOLV_Com::Read_RunDat(Platform &p, Telling tell)
 {
     const QString path = p.appPath(RunDatName);
     // A failing existence test does not stop the reading: the read below decides.
@@ -29,16 +31,38 @@ qint16 TOLV_Com::Read_RunDat(Platform &p)
     const Result<TextStart> read = p.readText(path);
     const auto fields = read.ok() ? leadingFields(read.value().text, read.value().whole, 5) : std::nullopt;
     if (!fields) {
-        p.critical(text::MessageTitle,
-                   text::cannotRead(path, read.ok() ? text::FieldsTooLong : read.reason()));
+        if (tell != TellNothing) {
+            p.critical(text::MessageTitle,
+                       text::cannotRead(path, read.ok() ? text::FieldsTooLong : read.reason()));
+        }
         return ReadFailed;
     }
-    QString *const record[] = {&File_Dat, &File_Ana, &File_Out, &File_Fem, &File_IndIn};
-    for (int i = 0; i < 5; ++i) {
-        if (fields->at(i))
-            *record[i] = *fields->at(i);
+    // Only a whole record is used: with part of it taken from memory, the starts would mix two
+    // analyses, and a path that did not decode names a look-alike of the recorded file.
+    const qsizetype given = std::count_if(fields->cbegin(), fields->cend(),
+                                          [](const std::optional<QString> &f) { return f.has_value(); });
+    const bool undecodable = std::any_of(fields->cbegin(), fields->cend(), [](const std::optional<QString> &f) {
+        return f && f->contains(QChar::ReplacementCharacter);
+    });
+    if (given < 5 || undecodable) {
+        if (tell == TellAll) {
+            p.critical(text::MessageTitle,
+                       text::cannotRead(path, undecodable ? text::RecordUndecodable
+                                                          : text::recordIncomplete(int(given))));
+        }
+        return Damaged;
     }
+    QString *const record[] = {&File_Dat, &File_Ana, &File_Out, &File_Fem, &File_IndIn};
+    for (int i = 0; i < 5; ++i)
+        *record[i] = *fields->at(i);
     return trimSpaces(File_Dat).isEmpty() ? 0 : 1;
+}
+
+int suffixPosition(const Platform &p, const QString &path, const QString &suffix)
+{
+    const qsizetype nameStart = std::max(path.lastIndexOf(p.separator()), path.lastIndexOf(u'/')) + 1;
+    const qsizetype at = path.indexOf(suffix, nameStart, Qt::CaseSensitive);
+    return at < 0 ? 0 : int(at + 1);
 }
 
 Result<QString> storedField(const QString &field)

@@ -58,11 +58,20 @@ public:
     QStringList runRecord() const { return {File_Dat, File_Ana, File_Out, File_Fem, File_IndIn}; }
 
     // Loads the run record from run.dat. 1: read, File_Dat not blank; 0: read, File_Dat blank;
-    // -9: no run.dat, nothing changed. A run.dat that is there but cannot be read (too large, not a
-    // regular file, unreadable) is told to the user and gives ReadFailed; no field changes then.
-    // Otherwise platform failures never leave it: a field that cannot be read keeps its value.
+    // -9: no run.dat, nothing changed. A run.dat that is there but gives no whole record changes
+    // no field, and the callers start nothing from it:
+    // - ReadFailed: it cannot be read (not a regular file, too large, unreadable);
+    // - Damaged: it holds fewer than five fields, or a byte that does not decode in the narrow
+    //   encoding (a record written on a system of another code page).
+    // `tell` says which of the two the user is told of: both for a start from the record, only
+    // the first for the Run that replaces the record anyway, neither for a mere look at it.
+    // Otherwise platform failures never leave it.
     static constexpr qint16 ReadFailed = -1;
-    qint16 Read_RunDat(Platform &p);
+    static constexpr qint16 Damaged = -2;
+    enum Telling { TellAll, TellUnreadable, TellNothing };
+    qint16 Read_RunDat(Platform &p, Telling tell = TellAll);
+    // Is this result of Read_RunDat one that leaves nothing to start from?
+    static bool unusable(qint16 read) { return read == ReadFailed || read == Damaged; }
 
     // The run.dat text of the current record, or why it cannot be stored: a field that the field
     // reader could not give back unchanged, or that the narrow encoding cannot hold.
@@ -85,6 +94,10 @@ QString crlfLines(const QStringList &lines);
 // as it is, or in double quotes when it holds a comma or has blanks at either end. Nothing when the
 // format cannot hold it, with the reason.
 Result<QString> storedField(const QString &field);
+
+// 1-based position in `path` of the first occurrence of `suffix` within the file's own name, which
+// follows the last folder separator (the platform's own, and "/" everywhere); 0 when absent.
+int suffixPosition(const Platform &p, const QString &path, const QString &suffix);
 
 // Tells the user that a file could not be written: its path, then the platform's reason.
 void reportWriteFailure(Platform &p, const QString &path, const QString &reason);

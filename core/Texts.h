@@ -46,6 +46,13 @@ inline QString cannotRead(const QString &path, const QString &reason)
 }
 // The reason for a file whose wanted fields run past what the launcher reads of it.
 inline const QString FieldsTooLong = QStringLiteral("必要な項目が読み込める長さを超えています");
+// The reasons for a run.dat that is there but holds no whole record.
+inline const QString RecordUndecodable =
+        QStringLiteral("システムの文字コードで読めない文字が含まれています（別の文字コードのコンピュータで書かれたファイルと思われます）");
+inline QString recordIncomplete(int given)
+{
+    return QStringLiteral("記録が不完全です（5 件のファイル名のうち %1 件しかありません）").arg(given);
+}
 inline QString cannotChangeDir(const QString &folder, const QString &reason)
 {
     return QStringLiteral("%1に移動できません。\r\n%2").arg(folder, reason);

@@ -281,6 +281,15 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
         return fail(errno);
     if (file.close() != 0)
         return fail(errno);
+    // A regular file that nobody may write is kept, as Windows keeps a read-only file: the user
+    // protected it. (Write permission for others only is no protection: in a shared folder the
+    // group replaces each other's files.)
+    struct stat existing {};
+    if (::lstat(target->constData(), &existing) == 0 && S_ISREG(existing.st_mode)
+        && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        ::unlink(temp.constData());
+        return Outcome::failure(reason::readOnlyFile());
+    }
     // rename() replaces the entry itself: a symbolic link there goes, its target stays untouched.
     if (::rename(temp.constData(), target->constData()) != 0)
         return fail(errno);

@@ -272,7 +272,7 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
         && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
         DeleteFileW(wide(temp));
         return Outcome::failure(existing & FILE_ATTRIBUTE_DIRECTORY ? reason::notRegularFile()
-                                                                    : qt_error_string(ERROR_ACCESS_DENIED));
+                                                                    : reason::readOnlyFile());
     }
     // A program that has the old file open without delete sharing (a reader of the suite, a virus
     // scanner looking at the new file) holds the rename up for a moment: try again for a while.

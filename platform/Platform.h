@@ -40,7 +40,9 @@ private:
 using Outcome = Result<>;
 inline Outcome success() { return Done{}; }
 
-enum class Existence { Absent, Present, Error };
+// What stands at a path: nothing, a regular file, something else (a folder, a FIFO, a device), or
+// nothing known because the test itself failed.
+enum class Existence { Absent, Present, NotAFile, Error };
 
 // The start of a text file: all of it, or, for a larger file, the whole lines that fit in the
 // platform's bound on what it reads.
@@ -62,7 +64,7 @@ public:
     // The application title, shown on message boxes that are given no title.
     virtual QString appTitle() const = 0;
 
-    // Is there an ordinary file (not a folder) at the path?
+    // Is there an ordinary file at the path, or something else, or nothing?
     virtual Existence fileExists(const QString &path) = 0;
     // The text of a regular file in the narrow encoding, read from a bounded prefix without
     // blocking; a reason when it is not a regular file, has no line end within the bound or
@@ -72,7 +74,8 @@ public:
     // otherwise (a character the encoding lacks, a NUL, a byte that did not decode, too long).
     virtual Outcome encodable(const QString &text) const = 0;
     // Replaces the file whole with the text in the narrow encoding: either the new file is complete
-    // or the old one stays as it was. A symbolic link at the path is replaced, never followed.
+    // or the old one stays as it was. A symbolic link at the path is replaced, never followed; a
+    // read-only file (no write permission for anyone) is kept.
     virtual Outcome replaceFile(const QString &path, const QString &text) = 0;
     virtual Outcome setCurrentDir(const QString &path) = 0;
 

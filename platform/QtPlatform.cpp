@@ -47,7 +47,10 @@ Existence QtPlatform::fileExists(const QString &path)
         return Existence::Absent;
     if (path.contains(QChar(0)))
         return Existence::Error;
-    return QFileInfo(path).isFile() ? Existence::Present : Existence::Absent;
+    const QFileInfo info(path);
+    if (info.isFile())
+        return Existence::Present;
+    return info.exists() ? Existence::NotAFile : Existence::Absent;
 }
 
 Result<TextStart> QtPlatform::readText(const QString &path)

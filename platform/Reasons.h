@@ -17,6 +17,10 @@ inline QString notRegularFile()
 {
     return QStringLiteral("通常のファイルではありません");
 }
+inline QString readOnlyFile()
+{
+    return QStringLiteral("読み取り専用のファイルです");
+}
 inline QString tooLarge(qint64 limit)
 {
     return QStringLiteral("ファイルが大きすぎます（先頭 %1 バイトに行の終わりがありません）").arg(limit);

@@ -227,7 +227,7 @@ void TestQtPlatform::fileExists()
     QVERIFY(writeFile(m_work + "/TOLV_Pre.exe", ""));
     QCOMPARE(m_p.fileExists(m_work + "/TOLV_Pre.exe"), Existence::Present);
     QCOMPARE(m_p.fileExists("TOLV_Pre.exe"), Existence::Present); // relative to the current folder
-    QCOMPARE(m_p.fileExists(m_app), Existence::Absent);
+    QCOMPARE(m_p.fileExists(m_app), Existence::NotAFile);
     QCOMPARE(m_p.fileExists(m_app + "/TOLV_Pre.exe"), Existence::Absent);
     QCOMPARE(m_p.fileExists(""), Existence::Absent);
     QCOMPARE(m_p.fileExists(m_work + QChar(0) + "/TOLV_Pre.exe"), Existence::Error);

@@ -36,8 +36,9 @@ void setRecord(TOLV_Com &com, const QStringList &r)
 
 } // namespace
 
-// How run.dat is found: present, missing, unopenable, or with an existence test that fails.
-enum class RunDat { Present, Missing, CannotOpen, ExistsError };
+// How run.dat is found: present, missing, unopenable, not a regular file, or with an existence
+// test that fails.
+enum class RunDat { Present, Missing, CannotOpen, NotAFile, ExistsError };
 Q_DECLARE_METATYPE(RunDat)
 
 void TestTolvCom::readRunDat_data()
@@ -48,37 +49,50 @@ void TestTolvCom::readRunDat_data()
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<int>("result");
     QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QString>("told"); // the reason after "<path>を読み込めません。", or nothing told
 
     const QStringList blankBefore{"  ", "old.ana", "old.out", "old.fem", "old.ind.in"};
     const QString five = "C:\\w\\a.dat\r\nC:\\w\\a.ana\r\nC:\\w\\a.out\r\nC:\\w\\a.fem\r\nC:\\w\\a.ind.in\r\n";
     const QStringList fiveRead{"C:\\w\\a.dat", "C:\\w\\a.ana", "C:\\w\\a.out", "C:\\w\\a.fem",
                                "C:\\w\\a.ind.in"};
+    const QString incomplete = "記録が不完全です（5 件のファイル名のうち %1 件しかありません）";
+    const QString undecodable =
+            "システムの文字コードで読めない文字が含まれています（別の文字コードのコンピュータで書かれたファイルと思われます）";
 
-    QTest::newRow("five lines, windows folder") << true << RunDat::Present << five << Earlier << 1 << fiveRead;
+    QTest::newRow("five lines, windows folder") << true << RunDat::Present << five << Earlier << 1 << fiveRead << "";
     QTest::newRow("LF and CR line ends, posix folder")
             << false << RunDat::Present << "d\na\rout\r\nf\ni" << Earlier << 1
-            << QStringList{"d", "a", "out", "f", "i"};
-    QTest::newRow("missing: nothing changes") << true << RunDat::Missing << QString() << Earlier << -9 << Earlier;
-    QTest::newRow("three lines: last two kept")
-            << true << RunDat::Present << "n.dat\r\nn.ana\r\nn.out\r\n" << blankBefore << 1
-            << QStringList{"n.dat", "n.ana", "n.out", "old.fem", "old.ind.in"};
-    QTest::newRow("empty file, earlier record") << true << RunDat::Present << "" << Earlier << 1 << Earlier;
-    QTest::newRow("empty file, earlier blank") << true << RunDat::Present << "" << blankBefore << 0 << blankBefore;
+            << QStringList{"d", "a", "out", "f", "i"} << "";
+    QTest::newRow("missing: nothing changes")
+            << true << RunDat::Missing << QString() << Earlier << -9 << Earlier << "";
     QTest::newRow("first line spaces only: the rest is read, nothing trimmed")
             << true << RunDat::Present << "   \r\nb\r\nc\r\nd\r\ne\r\n" << Earlier << 0
-            << QStringList{"   ", "b", "c", "d", "e"};
+            << QStringList{"   ", "b", "c", "d", "e"} << "";
+    QTest::newRow("an empty fifth line is a field")
+            << false << RunDat::Present << "d\r\na\r\no\r\nf\r\n\r\n" << Earlier << 1
+            << QStringList{"d", "a", "o", "f", ""} << "";
     QTest::newRow("comma in an unquoted path shifts the fields")
             << true << RunDat::Present << "C:\\a,b\\x.dat\r\nx.ana\r\nx.out\r\nx.fem\r\nx.ind.in\r\n" << Earlier
-            << 1 << QStringList{"C:\\a", "b\\x.dat", "x.ana", "x.out", "x.fem"};
+            << 1 << QStringList{"C:\\a", "b\\x.dat", "x.ana", "x.out", "x.fem"} << "";
     QTest::newRow("quoted fields keep comma and blanks")
             << true << RunDat::Present << "\"C:\\a,b\\x.dat\"\r\n\" x.ana \"\r\nx.out\r\nx.fem\r\nx.ind.in\r\n"
-            << Earlier << 1 << QStringList{"C:\\a,b\\x.dat", " x.ana ", "x.out", "x.fem", "x.ind.in"};
-    // Told to the user; no field changes, and the callers start nothing.
-    QTest::newRow("cannot read, earlier record") << true << RunDat::CannotOpen << five << Earlier << -1 << Earlier;
-    QTest::newRow("cannot read, earlier blank")
-            << true << RunDat::CannotOpen << five << blankBefore << -1 << blankBefore;
+            << Earlier << 1 << QStringList{"C:\\a,b\\x.dat", " x.ana ", "x.out", "x.fem", "x.ind.in"} << "";
+    // A record that is not whole is never mixed with memory: no field changes, and the linked
+    // starts start nothing.
+    QTest::newRow("three lines") << true << RunDat::Present << "n.dat\r\nn.ana\r\nn.out\r\n" << Earlier << -2
+                                 << Earlier << incomplete.arg(3);
+    QTest::newRow("empty file") << true << RunDat::Present << "" << Earlier << -2 << Earlier << incomplete.arg(0);
+    QTest::newRow("a byte that did not decode")
+            << true << RunDat::Present << "C:\\\ufffd\ufffd\\a.dat\r\na.ana\r\na.out\r\na.fem\r\na.ind.in\r\n"
+            << Earlier << -2 << Earlier << undecodable;
+    QTest::newRow("one past the fifth field does not count")
+            << false << RunDat::Present << five + "\ufffd\r\n" << Earlier << 1 << fiveRead << "";
+    QTest::newRow("cannot read") << true << RunDat::CannotOpen << five << Earlier << -1 << Earlier
+                                 << "Permission denied";
+    QTest::newRow("a folder at run.dat") << true << RunDat::NotAFile << five << blankBefore << -1 << blankBefore
+                                         << "not a regular file";
     QTest::newRow("existence test fails: read anyway")
-            << true << RunDat::ExistsError << five << blankBefore << 1 << fiveRead;
+            << true << RunDat::ExistsError << five << blankBefore << 1 << fiveRead << "";
 }
 
 void TestTolvCom::readRunDat()
@@ -89,6 +103,7 @@ void TestTolvCom::readRunDat()
     QFETCH(QStringList, before);
     QFETCH(int, result);
     QFETCH(QStringList, after);
+    QFETCH(QString, told);
 
     FakePlatform p;
     if (windows)
@@ -98,6 +113,8 @@ void TestTolvCom::readRunDat()
         p.files[path] = text;
     if (state == RunDat::CannotOpen)
         p.readFails[path] = "Permission denied";
+    if (state == RunDat::NotAFile)
+        p.notFiles << path;
     if (state == RunDat::ExistsError)
         p.existsFails << path;
 
@@ -107,8 +124,20 @@ void TestTolvCom::readRunDat()
     QCOMPARE(int(com.Read_RunDat(p)), result);
     QCOMPARE(com.runRecord(), after);
     QCOMPARE(com.File_Bat, QString("keep.bat"));
-    const QList<Message> told{{"TOLV_Strel", path + "を読み込めません。\r\nPermission denied"}};
-    QCOMPARE(p.messages, state == RunDat::CannotOpen ? told : QList<Message>{});
+    const QList<Message> expected{{"TOLV_Strel", path + "を読み込めません。\r\n" + told}};
+    QCOMPARE(p.messages, told.isEmpty() ? QList<Message>{} : expected);
+
+    // The Run that replaces the record is told only of one that cannot be read; a look at the
+    // record is told of nothing.
+    if (TOLV_Com::unusable(qint16(result))) {
+        for (const auto tell : {TOLV_Com::TellUnreadable, TOLV_Com::TellNothing}) {
+            p.messages.clear();
+            QCOMPARE(int(com.Read_RunDat(p, tell)), result);
+            QCOMPARE(com.runRecord(), after);
+            const bool told = tell == TOLV_Com::TellUnreadable && result == TOLV_Com::ReadFailed;
+            QCOMPARE(p.messages, told ? expected : QList<Message>{});
+        }
+    }
 }
 
 void TestTolvCom::writeRunDat_data()

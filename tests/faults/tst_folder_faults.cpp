@@ -34,9 +34,10 @@ void TestFolderFaults::cannotWrite_data()
     QTest::addColumn<QByteArray>("mode");
     QTest::addColumn<QByteArray>("tool");
     QTest::addColumn<QString>("failing");
-    QTest::newRow("read-only, solver") << QByteArray("readonly") << QByteArray("solver") << SolverBatName;
+    // The record is written first, so it is what fails, and nothing else is written or started.
+    QTest::newRow("read-only, solver") << QByteArray("readonly") << QByteArray("solver") << RunDatName;
     QTest::newRow("read-only, postprocessor") << QByteArray("readonly") << QByteArray("post") << RunDatName;
-    QTest::newRow("full, solver") << QByteArray("full") << QByteArray("solver") << SolverBatName;
+    QTest::newRow("full, solver") << QByteArray("full") << QByteArray("solver") << RunDatName;
     QTest::newRow("full, postprocessor") << QByteArray("full") << QByteArray("post") << RunDatName;
     QTest::newRow("room for part of the record") << QByteArray("nearly-full") << QByteArray("post")
                                                  << RunDatName;

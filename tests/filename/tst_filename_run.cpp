@@ -130,8 +130,8 @@ void TestFilenameRun::solverRun_data()
     QTest::newRow("plain") << "/data/job/beam.ana" << "STATIC.exe\r\n" << "/data/job/beam" << "STATIC.exe";
     QTest::newRow("blanks around the name")
             << "  /data/job/beam.ana  " << "STATIC.exe\r\n" << "/data/job/beam" << "STATIC.exe";
-    QTest::newRow(".ana in a folder name")
-            << "/data/v1.ana/beam.ana" << "STATIC.exe\r\n" << "/data/v1" << "STATIC.exe";
+    QTest::newRow(".ana in a folder name: the file's own")
+            << "/data/x.ana.d/beam.ana" << "STATIC.exe\r\n" << "/data/x.ana.d/beam" << "STATIC.exe";
     QTest::newRow("japanese folder") << "/データ/梁 1.ana" << "STATIC.exe\r\n" << "/データ/梁 1" << "STATIC.exe";
     QTest::newRow("quoted full path")
             << "/data/beam.ana" << "\"C:\\Suite\\STATIC.exe\",3\r\n" << "/data/beam" << "STATIC.exe";
@@ -165,7 +165,8 @@ void TestFilenameRun::solverRun()
     if (base.contains(u','))
         runDat.replace(QRegularExpression("([^\r\n]+)"), "\"\\1\"");
     QCOMPARE(m_p->files.value("/app/run.dat"), runDat);
-    QCOMPARE(m_p->writes, (QStringList{"/app/solver.bat", "/app/run.dat"}));
+    // The record is in place before solver.bat, and both before the start.
+    QCOMPARE(m_p->writes, (QStringList{"/app/run.dat", "/app/solver.bat"}));
     QCOMPARE(m_p->starts, (QList<Start>{{"/app/solver.bat", "", "/app"}}));
     QCOMPARE(m_p->cwd, "/app");
     QCOMPARE(fields(m_com), fileSet(base, base + ".bat"));
@@ -266,25 +267,24 @@ void TestFilenameRun::solverFileStepFails_data()
 {
     QTest::addColumn<QString>("failing");
     QTest::addColumn<QString>("message");
-    QTest::addColumn<bool>("started");
-    QTest::addColumn<QString>("currentDir");
+    QTest::addColumn<QStringList>("written");
 
-    QTest::newRow("solver.bat cannot be written")
-            << "/app/solver.bat" << "/app/solver.batに書き込めません。\r\nPermission denied" << false
-            << "/home/user";
-    QTest::newRow("folder cannot be entered")
-            << "/app" << "/appに移動できません。\r\nno such directory" << false << "/home/user";
+    // Nothing is started; a record that was written stays.
     QTest::newRow("run.dat cannot be written")
-            << "/app/run.dat" << "/app/run.datに書き込めません。\r\nPermission denied" << true
-            << "/app";
+            << "/app/run.dat" << "/app/run.datに書き込めません。\r\nPermission denied" << QStringList{};
+    QTest::newRow("solver.bat cannot be written")
+            << "/app/solver.bat" << "/app/solver.batに書き込めません。\r\nPermission denied"
+            << QStringList{"/app/run.dat"};
+    QTest::newRow("folder cannot be entered")
+            << "/app" << "/appに移動できません。\r\nno such directory"
+            << QStringList{"/app/run.dat", "/app/solver.bat"};
 }
 
 void TestFilenameRun::solverFileStepFails()
 {
     QFETCH(QString, failing);
     QFETCH(QString, message);
-    QFETCH(bool, started);
-    QFETCH(QString, currentDir);
+    QFETCH(QStringList, written);
     m_p->files["/data/beam.bat"] = "STATIC.exe\r\n";
     if (failing == "/app")
         m_p->dirFails << failing;
@@ -294,9 +294,10 @@ void TestFilenameRun::solverFileStepFails()
     run(ModeSolver, "/data/beam.ana");
 
     QCOMPARE(m_p->messages, (QList<Message>{{"TOLV_Strel", message}}));
-    QCOMPARE(m_p->starts.size(), started ? 1 : 0);
-    QCOMPARE(m_p->cwd, currentDir);
-    QCOMPARE(m_p->files.value("/app/run.dat"), OldRecord);
+    QCOMPARE(m_p->starts, QList<Start>{});
+    QCOMPARE(m_p->cwd, "/home/user");
+    QCOMPARE(m_p->writes, written);
+    QCOMPARE(m_p->files.value("/app/run.dat"), written.isEmpty() ? OldRecord : record("/data/beam"));
     QCOMPARE(fields(m_com), fileSet("/data/beam", "/data/beam.bat"));
     checkDialogUnchanged("/data/beam.ana");
 }
@@ -307,19 +308,26 @@ void TestFilenameRun::postRun_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("base");
     QTest::addColumn<QString>("indIn");
+    QTest::addColumn<QString>("before"); // run.dat before the Run
 
-    QTest::newRow(".ind.in") << 290 << "/data/beam.ind.in" << "/data/beam" << "/data/beam.ind.in";
-    QTest::newRow(".in only") << 290 << "/data/beam.in" << "/data/beam" << "/data/beam.in";
-    QTest::newRow(".in in a folder name") << 290 << "/data/v.in/beam.ind.in" << "/data/v"
-                                          << "/data/v.in/beam.ind.in";
+    QTest::newRow(".ind.in") << 290 << "/data/beam.ind.in" << "/data/beam" << "/data/beam.ind.in" << OldRecord;
+    QTest::newRow(".in only") << 290 << "/data/beam.in" << "/data/beam" << "/data/beam.in" << OldRecord;
+    QTest::newRow(".in in a folder name: the file's own")
+            << 290 << "/home/taro.inoue/beam.ind.in" << "/home/taro.inoue/beam"
+            << "/home/taro.inoue/beam.ind.in" << OldRecord;
+    // A damaged record does not stop the Run that replaces it.
+    QTest::newRow("empty run.dat") << 290 << "/data/beam.ind.in" << "/data/beam" << "/data/beam.ind.in" << "";
+    QTest::newRow("run.dat that did not decode")
+            << 290 << "/data/beam.ind.in" << "/data/beam" << "/data/beam.ind.in"
+            << QString(OldRecord).replace("/old/", "/\ufffd/");
     QTest::newRow("blanks around the name") << 290 << "  /data/beam.ind.in " << "/data/beam"
-                                            << "/data/beam.ind.in";
+                                            << "/data/beam.ind.in" << OldRecord;
     QTest::newRow("blank inside") << 290 << "/my data/beam.ind.in" << "/my data/beam"
-                                  << "/my data/beam.ind.in";
+                                  << "/my data/beam.ind.in" << OldRecord;
     QTest::newRow("viewer mode") << 390 << "/data/beam.ind.in" << "/data/beam"
-                                 << "/data/beam.ind.in";
+                                 << "/data/beam.ind.in" << OldRecord;
     QTest::newRow("mode never set") << 0 << "/data/beam.ind.in" << "/data/beam"
-                                    << "/data/beam.ind.in";
+                                    << "/data/beam.ind.in" << OldRecord;
 }
 
 void TestFilenameRun::postRun()
@@ -328,6 +336,8 @@ void TestFilenameRun::postRun()
     QFETCH(QString, name);
     QFETCH(QString, base);
     QFETCH(QString, indIn);
+    QFETCH(QString, before);
+    m_p->files["/app/run.dat"] = before;
 
     run(qint16(mode), name);
 
@@ -356,7 +366,7 @@ void TestFilenameRun::postStops_data()
     QTest::newRow("suffix in capitals")
             << "/data/beam.IND.IN" << true << true << "TOLVStrel"
             << "/data/beam.IND.IN はポスト用データファイル名ではありません。\r\nポスト用データファイル名を指定してください" << OldRecord;
-    // The record is written after the start was asked for, whatever came of it.
+    // The record is written before the start is asked for, and stays whatever comes of it.
     QTest::newRow("postprocessor missing")
             << "/data/beam.ind.in" << false << true << "TOLV_Strel"
             << "ポストプロセッサ（/app/TOLV_Post.exe）が見つかりません。" << record("/data/beam");
@@ -384,6 +394,7 @@ void TestFilenameRun::postStops()
     run(ModePost, name);
 
     QCOMPARE(m_p->messages, (QList<Message>{{title, message}}));
+    QCOMPARE(m_p->starts, QList<Start>{});
     QCOMPARE(m_p->files.value("/app/run.dat"), runDat);
     QCOMPARE(m_com.File_Bat, "/mem/m.bat");
     QCOMPARE(m_p->cwd, "/home/user");

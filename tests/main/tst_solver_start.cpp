@@ -87,8 +87,11 @@ void TestSolverStart::start_data()
             << win << "C:\\data\\model0123.ana" << "" << "model0123.ana";
     QTest::newRow("win: no folder, long") << win << "model0123.ana" << "" << "model0123.ana";
     QTest::newRow("win: no folder, short") << win << "model01.ana" << "model01.bat" << "";
+    // Only the file's own name holds the suffix; on Windows "/" separates folders there too.
     QTest::newRow("win: .ana in a folder name")
-            << win << "C:\\x.ana\\m.ana" << "C:\\x.bat" << "";
+            << win << "C:\\x.ana\\m.ana" << "C:\\x.ana\\m.bat" << "";
+    QTest::newRow("win: .ana in a folder before a forward slash") << win << "x.ana/m.ana" << "x.ana/m.bat" << "";
+    QTest::newRow("win: .ana twice in the name: the first") << win << "C:\\d\\m.ana.ana" << "C:\\d\\m.bat" << "";
     QTest::newRow("win: four characters skip the check") << win << ".ana" << ".bat" << "";
     QTest::newRow("win: forward slashes are one name")
             << win << "C:/data/model01.ana" << "" << "C:/data/model01.ana";
@@ -116,6 +119,9 @@ void TestSolverStart::start_data()
             << lin << "/home/u/a\\b.ana" << "/home/u/a\\b.bat" << "";
     QTest::newRow("lin: a Windows path is one long name")
             << lin << "C:\\data\\model01.ana" << "" << "C:\\data\\model01.ana";
+    QTest::newRow("lin: .ana in a folder name") << lin << "/home/u/x.ana.d/m.ana" << "/home/u/x.ana.d/m.bat" << "";
+    QTest::newRow("lin: a backslash separates no folder")
+            << lin << "/home/x.ana\\m.ana" << "/home/x.bat" << "";
     QTest::newRow("lin: blanks in the path stay")
             << lin << "/home/my data/mod 01.ana" << "/home/my data/mod 01.bat" << "";
 }
@@ -147,27 +153,45 @@ void TestSolverStart::start()
 
 void TestSolverStart::noUsableRecord_data()
 {
-    QTest::addColumn<QString>("runDat"); // "-" for no run.dat
-    QTest::newRow("no run.dat") << "-";
-    QTest::newRow("first path blank") << "  \r\nC:\\data\\model01.ana\r\nx\r\nx\r\nx\r\n";
-    QTest::newRow("no .ana") << "m.dat\r\nC:\\data\\model01.dat\r\nx\r\nx\r\nx\r\n";
-    QTest::newRow("extension in capitals") << "m.dat\r\nC:\\data\\MODEL01.ANA\r\nx\r\nx\r\nx\r\n";
+    QTest::addColumn<QString>("runDat"); // "-" for no run.dat, "<folder>" for a folder there
+    QTest::addColumn<QString>("message");
+    const QString cannotRead = QStringLiteral("C:\\TOLV\\run.datを読み込めません。\r\n");
+    QTest::newRow("no run.dat") << "-" << NoData;
+    QTest::newRow("first path blank") << "  \r\nC:\\data\\model01.ana\r\nx\r\nx\r\nx\r\n" << NoData;
+    QTest::newRow("no .ana") << "m.dat\r\nC:\\data\\model01.dat\r\nx\r\nx\r\nx\r\n" << NoData;
+    QTest::newRow("extension in capitals") << "m.dat\r\nC:\\data\\MODEL01.ANA\r\nx\r\nx\r\nx\r\n" << NoData;
+    QTest::newRow(".ana only in a folder")
+            << "m.dat\r\nC:\\v.ana\\model01.dat\r\nx\r\nx\r\nx\r\n" << NoData;
+    // The earlier record in memory is not taken for what the file lacks.
+    QTest::newRow("empty run.dat") << ""
+                                   << cannotRead + "記録が不完全です（5 件のファイル名のうち 0 件しかありません）";
+    QTest::newRow("three lines") << "m.dat\r\nC:\\data\\model01.ana\r\nx\r\n"
+                                 << cannotRead + "記録が不完全です（5 件のファイル名のうち 3 件しかありません）";
+    QTest::newRow("a byte that did not decode")
+            << "m.dat\r\nC:\\\ufffd\ufffd\\model01.ana\r\nx\r\nx\r\nx\r\n"
+            << cannotRead
+                    + "システムの文字コードで読めない文字が含まれています（別の文字コードのコンピュータで書かれたファイルと思われます）";
+    QTest::newRow("a folder at run.dat") << "<folder>" << cannotRead + "not a regular file";
 }
 
 void TestSolverStart::noUsableRecord()
 {
     QFETCH(QString, runDat);
+    QFETCH(QString, message);
     useSeparator(u'\\');
     // An earlier record in memory must not be used when run.dat gives none.
     com.File_Dat = QStringLiteral("C:\\old\\old.dat");
     com.File_Ana = QStringLiteral("C:\\old\\old.ana");
     p.files[QStringLiteral("C:\\old\\old.bat")] = QString();
-    if (runDat != QLatin1String("-"))
+    p.files[QStringLiteral("C:\\\ufffd\ufffd\\model01.bat")] = QString(); // the look-alike folder
+    if (runDat == QLatin1String("<folder>"))
+        p.notFiles << p.inApp("run.dat");
+    else if (runDat != QLatin1String("-"))
         p.files[p.inApp("run.dat")] = runDat;
 
     tolv::solverStartFromRecord(com, p);
 
-    QCOMPARE(p.messages, (QList<Message>{{Title, NoData}}));
+    QCOMPARE(p.messages, (QList<Message>{{message == NoData ? Title : QStringLiteral("TOLV_Strel"), message}}));
     QCOMPARE(p.starts, QList<Start>{});
     QCOMPARE(com.File_Bat, OldBat);
 }

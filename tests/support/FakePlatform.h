@@ -82,6 +82,7 @@ public:
 
     QMap<QString, QString> files;      // path -> text as decoded
     QSet<QString> existsFails;         // the existence test raises an error
+    QSet<QString> notFiles;            // a folder, FIFO or device stands there
     QMap<QString, QString> readFails;  // path -> why the file that is there cannot be read
     QString notNarrow;                 // characters that the narrow encoding cannot hold
     QMap<QString, QString> writeFails; // path -> the platform's reason
@@ -102,6 +103,8 @@ public:
     {
         if (existsFails.contains(path))
             return Existence::Error;
+        if (notFiles.contains(path))
+            return Existence::NotAFile;
         return files.contains(path) ? Existence::Present : Existence::Absent;
     }
 
@@ -109,6 +112,8 @@ public:
     {
         if (readFails.contains(path))
             return Result<TextStart>::failure(readFails.value(path));
+        if (notFiles.contains(path))
+            return Result<TextStart>::failure(QStringLiteral("not a regular file"));
         if (!files.contains(path))
             return Result<TextStart>::failure(QStringLiteral("No such file"));
         return TextStart{files.value(path), true};

@@ -100,7 +100,7 @@ QString Filename::browseFolder()
         file = m_com.File_Dat;
     if (file.isEmpty()) {
         TOLV_Com saved; // a look at run.dat that leaves the module's record as it is
-        if (saved.Read_RunDat(m_platform) == 1)
+        if (saved.Read_RunDat(m_platform, TOLV_Com::TellNothing) == 1)
             file = saved.File_Dat;
     }
     const qsizetype end = qMax(file.lastIndexOf(m_platform.separator()), file.lastIndexOf(u'/'));

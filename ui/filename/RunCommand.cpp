@@ -19,34 +19,23 @@ bool isRefused(QChar c)
     return special.contains(c) || c.category() == QChar::Other_Control;
 }
 
-bool hasLoneSurrogate(const QString &s)
+// The new record is in place before anything is started from it: a solver started through
+// solver.bat reads run.dat beside it, and must find this analysis there, never the previous one.
+bool writeRecord(const TOLV_Com &com, Platform &p)
 {
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (s.at(i).isSurrogate())
-            return true;
-    }
-    return false;
+    const Outcome written = com.Write_RunDat(p);
+    if (!written.ok())
+        reportWriteFailure(p, p.appPath(RunDatName), written.reason());
+    return written.ok();
 }
 
-// The new record must be storable before anything is written or started: otherwise the solver
-// would run on the old record's analysis.
-bool recordStorable(const TOLV_Com &com, Platform &p)
+// The solver mode: from the data file's name to the start of solver.bat.
+void runSolver(TOLV_Com &com, Platform &p, const QString &name)
 {
-    const Result<QString> record = com.runDatText(p);
-    if (!record.ok())
-        reportWriteFailure(p, p.appPath(RunDatName), record.reason());
-    return record.ok();
-}
-
-// Steps of the solver mode up to the start; false when the command stops.
-bool runSolver(TOLV_Com &com, Platform &p, const QString &name)
-{
-    const int pos = instr(name, suffix::Ana);
+    const int pos = suffixPosition(p, name, suffix::Ana);
     if (pos == 0) {
         p.critical(p.appTitle(), text::solverNameRejected(name));
-        return false;
+        return;
     }
     const QString base = name.left(pos - 1);
     com.setFileSet(base);
@@ -54,7 +43,7 @@ bool runSolver(TOLV_Com &com, Platform &p, const QString &name)
 
     if (p.fileExists(com.File_Bat) != Existence::Present) {
         p.critical(text::MessageTitle, text::AnalysisTypeMissing);
-        return false;
+        return;
     }
     const Result<TextStart> analysisType = p.readText(com.File_Bat);
     const auto first = analysisType.ok()
@@ -64,48 +53,46 @@ bool runSolver(TOLV_Com &com, Platform &p, const QString &name)
         p.critical(text::MessageTitle,
                    text::cannotRead(com.File_Bat, analysisType.ok() ? text::FieldsTooLong
                                                                     : analysisType.reason()));
-        return false;
+        return;
     }
     // An analysis-type file that holds no field names no solver either.
     const std::optional<QString> item = first->at(0);
     const std::optional<QString> solver = item ? cutSolverName(*item) : std::nullopt;
     if (!solver) {
         p.critical(p.appTitle(), text::SolverNotNamed);
-        return false;
+        return;
     }
-    if (!recordStorable(com, p))
-        return false;
+    if (!writeRecord(com, p))
+        return;
 
     const QString batch = p.appPath(SolverBatName);
     const Outcome written = p.replaceFile(batch, crlfLines({*solver, Pause}));
     if (!written.ok()) {
         reportWriteFailure(p, batch, written.reason());
-        return false;
+        return;
     }
     const QString folder = p.appFolder();
     const Outcome moved = p.setCurrentDir(folder);
     if (!moved.ok()) {
         p.critical(text::MessageTitle, text::cannotChangeDir(folder, moved.reason()));
-        return false;
+        return;
     }
     TOLV_Com::Exec_Program(p, 0, batch, text::ToolSolverRun, QString());
-    return true;
 }
 
-// Steps of the postprocessor (and every other) mode up to the start; false when the command stops.
-bool runPost(TOLV_Com &com, Platform &p, const QString &name)
+// The postprocessor (and every other) mode.
+void runPost(TOLV_Com &com, Platform &p, const QString &name)
 {
-    const int pos = instr(name, In);
+    const int pos = suffixPosition(p, name, In);
     if (pos == 0) {
         p.critical(p.appTitle(), text::postNameRejected(name));
-        return false;
+        return;
     }
     com.setFileSet(name.left(pos - 1));
     com.File_IndIn = name;
-    if (!recordStorable(com, p))
-        return false;
+    if (!writeRecord(com, p))
+        return;
     TOLV_Com::Exec_Program(p, 1, PostProgram, text::ToolPost, com.File_IndIn);
-    return true;
 }
 
 } // namespace
@@ -117,8 +104,9 @@ std::optional<QString> cutSolverName(const QString &solverItem)
     if (pos < 7)
         return std::nullopt;
     const QString cut = trimSpaces(item.mid(pos - 7, 10));
-    // Blanks alone in front of ".exe" leave no program name.
-    if (cut.size() == Exe.size() || hasLoneSurrogate(cut))
+    // Blanks alone in front of ".exe" leave no program name; a cut through a character outside
+    // the basic plane leaves half of it.
+    if (cut.size() == Exe.size() || cut.front().isLowSurrogate())
         return std::nullopt;
     for (const QChar c : cut) {
         if (isRefused(c))
@@ -134,15 +122,13 @@ void runCommand(TOLV_Com &com, Platform &p, const QString &text)
         p.critical(p.appTitle(), text::EmptyName);
         return;
     }
-    if (com.Read_RunDat(p) == TOLV_Com::ReadFailed)
+    // A damaged record does not stop the Run that replaces it; one that cannot be read at all does.
+    if (com.Read_RunDat(p, TOLV_Com::TellUnreadable) == TOLV_Com::ReadFailed)
         return;
-    const bool started =
-            com.Exec_Mode == ModeSolver ? runSolver(com, p, name) : runPost(com, p, name);
-    if (!started)
-        return;
-    const Outcome written = com.Write_RunDat(p);
-    if (!written.ok())
-        reportWriteFailure(p, p.appPath(RunDatName), written.reason());
+    if (com.Exec_Mode == ModeSolver)
+        runSolver(com, p, name);
+    else
+        runPost(com, p, name);
 }
 
 } // namespace tolv

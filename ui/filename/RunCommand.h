@@ -11,12 +11,14 @@
 namespace tolv {
 
 // Runs the tool of the current Exec_Mode with the file named by `text` (the dialog's file-name field).
-// Solver mode (190): derives the file set from the ".ana" name, reads the solver program's name from
-// the analysis-type file <base>.bat, writes solver.bat in the application folder, makes the application
-// folder the current directory and starts solver.bat. Every other mode starts TOLV_Post.exe with the
-// name. Then run.dat is written. Each check that fails shows its message and ends the command; so does
-// a new record that run.dat could not hold, before anything is written or started. A file that
-// cannot be read or written is reported with the platform's reason.
+// The suffix is searched for in the file's own name, not in its folders. Solver mode (190): derives
+// the file set from the ".ana" name and reads the solver program's name from the analysis-type file
+// <base>.bat; then writes run.dat, writes solver.bat in the application folder, makes the application
+// folder the current directory and starts solver.bat. Every other mode writes run.dat, then starts
+// TOLV_Post.exe with the name. Each check that fails shows its message and ends the command; so does
+// a step that fails, with the platform's reason. A run.dat that cannot be written (or could not hold
+// the new record) stops the command before anything else is written or started; a start that fails
+// afterwards leaves the new record in place.
 void runCommand(TOLV_Com &com, Platform &p, const QString &text);
 
 // The solver program's file name taken from the first field of the analysis-type file: the six

@@ -114,9 +114,11 @@ void Main::cmd_Pre_Click()
     TOLV_Com::Exec_Program(m_platform, 1, PreProgram, text::ToolPre, QString());
 }
 
-// The popup's item has run when exec() returns; a dismissed popup leaves the earlier choice.
+// The popup's item has run when exec() returns. Each button acts only on a choice made in the
+// popup it has just shown: a popup closed without a choice leaves 0.
 void Main::cmd_Solver_Click()
 {
+    Menu_Choice = ChoiceNone;
     ui->mnu_solver->exec(QCursor::pos());
     if (Menu_Choice == ChoiceRunSolver)
         solverStartFromRecord(m_com, m_platform);
@@ -124,11 +126,12 @@ void Main::cmd_Solver_Click()
 
 void Main::cmd_Post_Click()
 {
+    Menu_Choice = ChoiceNone;
     ui->mnu_post->exec(QCursor::pos());
     if (Menu_Choice != ChoiceRunPost)
         return;
     const qint16 read = m_com.Read_RunDat(m_platform);
-    if (read == TOLV_Com::ReadFailed)
+    if (TOLV_Com::unusable(read))
         return;
     if (read == 1)
         TOLV_Com::Exec_Program(m_platform, 1, PostProgram, text::ToolPost, m_com.File_IndIn);

@@ -23,7 +23,7 @@ public:
     Main(TOLV_Com &com, Platform &platform, QWidget *parent = nullptr);
     ~Main() override;
 
-    // The code of the last item chosen in any of the popups; 0 until one is chosen.
+    // The code of the item chosen in the popup last shown; 0 when it was closed without a choice.
     qint16 menuChoice() const { return Menu_Choice; }
     // The open data-file dialog, or null.
     Filename *filenameDialog() const { return m_filename; }

@@ -24,7 +24,7 @@ QString namePart(const QString &path, QChar separator)
 void solverStartFromRecord(TOLV_Com &com, Platform &platform)
 {
     const qint16 read = com.Read_RunDat(platform);
-    if (read == TOLV_Com::ReadFailed)
+    if (TOLV_Com::unusable(read))
         return;
     const QString path = read == 1 ? com.File_Ana : QString();
 
@@ -36,12 +36,13 @@ void solverStartFromRecord(TOLV_Com &com, Platform &platform)
         }
     }
 
-    const qsizetype ana = path.indexOf(suffix::Ana);
-    if (ana < 0) {
+    // Only the file's own name is searched: a folder such as x.ana.d holds no analysis's base.
+    const int ana = suffixPosition(platform, path, suffix::Ana);
+    if (ana == 0) {
         platform.critical(platform.appTitle(), text::NoSolverData);
         return;
     }
-    com.File_Bat = path.left(ana) + suffix::Bat;
+    com.File_Bat = path.left(ana - 1) + suffix::Bat;
     TOLV_Com::Exec_Program(platform, 0, com.File_Bat, text::ToolSolverRun, QString());
 }
 
