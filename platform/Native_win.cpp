@@ -165,15 +165,9 @@ QString decodeNarrow(const QByteArray &bytes)
 std::optional<QByteArray> encodeNarrow(const QString &text)
 {
     // U+FFFD stands for a byte that did not decode: writing it would not give that byte back.
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isNull() || c == QChar::ReplacementCharacter)
-            return std::nullopt;
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            return std::nullopt;
-    }
+    // Half of a surrogate pair has no form in any code page.
+    if (text.contains(QChar(0)) || text.contains(QChar::ReplacementCharacter) || !text.isValidUtf16())
+        return std::nullopt;
     if (text.isEmpty())
         return QByteArray();
     // UTF-8 as the system's code page (an option of recent Windows) allows neither flag nor the

@@ -106,7 +106,7 @@ std::optional<QString> cutSolverName(const QString &solverItem)
     const QString cut = trimSpaces(item.mid(pos - 7, 10));
     // Blanks alone in front of ".exe" leave no program name; a cut through a character outside
     // the basic plane leaves half of it.
-    if (cut.size() == Exe.size() || cut.front().isLowSurrogate())
+    if (cut.size() == Exe.size() || !cut.isValidUtf16())
         return std::nullopt;
     for (const QChar c : cut) {
         if (isRefused(c))
