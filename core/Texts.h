@@ -57,6 +57,10 @@ inline QString cannotChangeDir(const QString &folder, const QString &reason)
 {
     return QStringLiteral("%1に移動できません。\r\n%2").arg(folder, reason);
 }
+inline QString solverFolderUnusable(const QString &folder, const QString &reason)
+{
+    return QStringLiteral("%1ではソルバーを実行できません。\r\n%2").arg(folder, reason);
+}
 inline QString fileNameUnusable(const QString &path, const QString &reason)
 {
     return QStringLiteral("%1\r\nこのファイル名は使用できません。\r\n%2").arg(path, reason);

@@ -27,6 +27,21 @@ std::optional<QString> batchArguments(const QString &batchPath)
     return QStringLiteral("/d /c \"\"") + batchPath + QStringLiteral("\"\"");
 }
 
+FolderProblem batchFolderProblem(const QString &folder)
+{
+    // The extended form \\?\ lifts the limit for programs that know it; cmd.exe is not one of them.
+    QString path = folder;
+    const QLatin1String extended("\\\\?\\");
+    if (path.startsWith(extended)) {
+        path = path.mid(extended.size());
+        if (path.startsWith(QLatin1String("UNC\\"), Qt::CaseInsensitive))
+            return FolderProblem::Network;
+    }
+    if (path.startsWith(QLatin1String("\\\\")) || path.startsWith(QLatin1String("//")))
+        return FolderProblem::Network;
+    return path.size() > BatchFolderLimit ? FolderProblem::TooLong : FolderProblem::None;
+}
+
 } // namespace win
 
 namespace posix {

@@ -25,6 +25,14 @@ QString commandLine(const QString &programPath, const QString &argText);
 // cmd.exe's arguments that run one batch file: /d /c and the quoted path, wrapped once more for
 // cmd's quote stripping. Nothing when the path holds a character that cmd would expand or split on.
 std::optional<QString> batchArguments(const QString &batchPath);
+
+// Why cmd.exe cannot run a batch file of this folder with the folder as its current one: a network
+// path (\\server\share\...), which it never makes current (it falls back to the Windows folder,
+// where the batch file's programs are not found), or a folder so long that the batch file and the
+// programs beside it (a name of up to ten characters) pass the 259 characters of a path it takes.
+enum class FolderProblem { None, Network, TooLong };
+inline constexpr int BatchFolderLimit = 259 - 11;
+FolderProblem batchFolderProblem(const QString &folder);
 } // namespace win
 
 namespace posix {

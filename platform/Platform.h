@@ -79,6 +79,10 @@ public:
     virtual Outcome replaceFile(const QString &path, const QString &text) = 0;
     virtual Outcome setCurrentDir(const QString &path) = 0;
 
+    // Can the system's command interpreter run a batch file that lies in the folder, with the folder
+    // as its current one? A reason otherwise (a network folder, a path too long for it).
+    virtual Outcome batchFolderUsable(const QString &folder) const = 0;
+
     // Modal box with the critical-stop icon and a single OK button.
     virtual void critical(const QString &title, const QString &text) = 0;
     // Starts the program (or batch file) at `program` in the current directory, without waiting.

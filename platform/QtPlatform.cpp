@@ -1,5 +1,6 @@
 #include "QtPlatform.h"
 
+#include "CommandLines.h"
 #include "Native.h"
 #include "Reasons.h"
 
@@ -106,6 +107,24 @@ Outcome QtPlatform::setCurrentDir(const QString &path)
 {
     if (!QDir::setCurrent(path))
         return Outcome::failure(QDir::toNativeSeparators(path) + QLatin1String(": ") + qt_error_string());
+    return success();
+}
+
+Outcome QtPlatform::batchFolderUsable(const QString &folder) const
+{
+#ifdef Q_OS_WIN
+    switch (win::batchFolderProblem(folder)) {
+    case win::FolderProblem::Network:
+        return Outcome::failure(reason::networkFolder());
+    case win::FolderProblem::TooLong:
+        return Outcome::failure(reason::folderTooLong(folder.size(), win::BatchFolderLimit));
+    case win::FolderProblem::None:
+        break;
+    }
+#else
+    // tolvbat takes any folder that the system does.
+    Q_UNUSED(folder);
+#endif
     return success();
 }
 

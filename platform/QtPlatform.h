@@ -26,6 +26,7 @@ public:
     Outcome encodable(const QString &text) const override;
     Outcome replaceFile(const QString &path, const QString &text) override;
     Outcome setCurrentDir(const QString &path) override;
+    Outcome batchFolderUsable(const QString &folder) const override;
 
     void critical(const QString &title, const QString &text) override;
     Outcome start(const QString &program, const QString &argText) override;

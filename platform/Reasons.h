@@ -41,6 +41,18 @@ inline QString batchPathSpecial()
 {
     return QStringLiteral("バッチファイルのパスにコマンドインタプリタが特別に扱う文字が含まれています");
 }
+inline QString networkFolder()
+{
+    return QStringLiteral("ネットワーク上のフォルダは、バッチファイルを実行するコマンド プロンプトの作業フォルダにできません。"
+                          "共有フォルダにドライブ文字を割り当て（ネットワーク ドライブの割り当て）、そのドライブから起動してください");
+}
+inline QString folderTooLong(qsizetype length, int limit)
+{
+    return QStringLiteral("フォルダのパスが長すぎます（%1 文字。コマンド プロンプトで扱えるのは %2 文字までです）。"
+                          "もっと短いパスのフォルダにインストールしてください")
+            .arg(length)
+            .arg(limit);
+}
 inline QString ownPathUnreadable()
 {
     return QStringLiteral("プログラム自身のパスを読み取れません");

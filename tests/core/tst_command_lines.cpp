@@ -12,6 +12,8 @@ private slots:
     void windowsCommandLine();
     void windowsBatch_data();
     void windowsBatch();
+    void windowsBatchFolder_data();
+    void windowsBatchFolder();
     void posixProgram();
     void posixBatch_data();
     void posixBatch();
@@ -64,6 +66,32 @@ void TestCommandLines::windowsBatch()
     QCOMPARE(got.has_value(), !args.isNull());
     if (got)
         QCOMPARE(*got, args);
+}
+
+void TestCommandLines::windowsBatchFolder_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("problem");
+    const int none = int(win::FolderProblem::None);
+    const int network = int(win::FolderProblem::Network);
+    const int tooLong = int(win::FolderProblem::TooLong);
+    QTest::newRow("a drive's folder") << "C:\\Users\\taro\\AppData\\Local\\Programs\\TOLVStrel" << none;
+    QTest::newRow("a mapped network drive") << "Z:\\解析\\TOLVStrel" << none;
+    QTest::newRow("a share") << "\\\\server\\share\\TOLVStrel" << network;
+    QTest::newRow("a share, forward slashes") << "//server/share/TOLVStrel" << network;
+    QTest::newRow("a share in extended form") << "\\\\?\\UNC\\server\\share\\TOLVStrel" << network;
+    // solver.bat (and the solver beside it) must stay within 259 characters.
+    QTest::newRow("248 characters") << "C:\\" + QString(245, u'd') << none;
+    QTest::newRow("249 characters") << "C:\\" + QString(246, u'd') << tooLong;
+    QTest::newRow("253 characters, full-width") << "C:\\" + QString(250, u'解') << tooLong;
+    QTest::newRow("long, in extended form") << "\\\\?\\C:\\" + QString(250, u'd') << tooLong;
+}
+
+void TestCommandLines::windowsBatchFolder()
+{
+    QFETCH(QString, folder);
+    QFETCH(int, problem);
+    QCOMPARE(int(win::batchFolderProblem(folder)), problem);
 }
 
 void TestCommandLines::posixProgram()

@@ -278,6 +278,9 @@ void TestFilenameRun::solverFileStepFails_data()
     QTest::newRow("folder cannot be entered")
             << "/app" << "/appに移動できません。\r\nno such directory"
             << QStringList{"/app/run.dat", "/app/solver.bat"};
+    // Told before anything is written: a network folder, a folder too long for the interpreter.
+    QTest::newRow("no batch file runs in the folder")
+            << "batch:/app" << "/appではソルバーを実行できません。\r\nnetwork folder" << QStringList{};
 }
 
 void TestFilenameRun::solverFileStepFails()
@@ -288,6 +291,8 @@ void TestFilenameRun::solverFileStepFails()
     m_p->files["/data/beam.bat"] = "STATIC.exe\r\n";
     if (failing == "/app")
         m_p->dirFails << failing;
+    else if (failing == "batch:/app")
+        m_p->batchFolderFails["/app"] = "network folder";
     else
         m_p->writeFails[failing] = "Permission denied";
 

@@ -87,6 +87,7 @@ public:
     QString notNarrow;                 // characters that the narrow encoding cannot hold
     QMap<QString, QString> writeFails; // path -> the platform's reason
     QSet<QString> dirFails;            // changing to this directory fails
+    QMap<QString, QString> batchFolderFails; // folder -> why no batch file runs there
     QMap<QString, QString> startFails; // program -> the platform's reason
     QString cwd = QStringLiteral("/home/user");
 
@@ -145,6 +146,13 @@ public:
         if (dirFails.contains(path))
             return Outcome::failure(QStringLiteral("no such directory"));
         cwd = path;
+        return success();
+    }
+
+    Outcome batchFolderUsable(const QString &folder) const override
+    {
+        if (batchFolderFails.contains(folder))
+            return Outcome::failure(batchFolderFails.value(folder));
         return success();
     }
 

@@ -62,6 +62,13 @@ void runSolver(TOLV_Com &com, Platform &p, const QString &name)
         p.critical(p.appTitle(), text::SolverNotNamed);
         return;
     }
+    // A folder that the command interpreter cannot work in is told before anything is written.
+    const QString folder = p.appFolder();
+    const Outcome usable = p.batchFolderUsable(folder);
+    if (!usable.ok()) {
+        p.critical(text::MessageTitle, text::solverFolderUnusable(folder, usable.reason()));
+        return;
+    }
     if (!writeRecord(com, p))
         return;
 
@@ -71,7 +78,6 @@ void runSolver(TOLV_Com &com, Platform &p, const QString &name)
         reportWriteFailure(p, batch, written.reason());
         return;
     }
-    const QString folder = p.appFolder();
     const Outcome moved = p.setCurrentDir(folder);
     if (!moved.ok()) {
         p.critical(text::MessageTitle, text::cannotChangeDir(folder, moved.reason()));
