@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAILED: $*"; exit 1; }
 
-check_layout() { # prefix [prefix as installed]
+check_layout() { # prefix [prefix as installed] [Exec= as written]
     local p=$1 installed=${2:-$1}
     [[ -L $p/bin/tolvstrel ]] || fail "$p/bin/tolvstrel is not a symbolic link"
     [[ $(readlink -f "$p/bin/tolvstrel") == "$(readlink -f "$p/lib/tolvstrel/TOLVStrel")" ]] \
@@ -20,7 +20,8 @@ check_layout() { # prefix [prefix as installed]
     [[ -f $p/share/icons/hicolor/32x32/apps/tolvstrel.png ]] || fail "no icon in $p"
     desktop-file-validate "$p/share/applications/tolvstrel.desktop" || fail "desktop entry of $p"
     grep -qx 'Icon=tolvstrel' "$p/share/applications/tolvstrel.desktop"
-    grep -qx 'Exec=tolvstrel' "$p/share/applications/tolvstrel.desktop"
+    grep -qxF "Exec=${3:-$installed/lib/tolvstrel/TOLVStrel}" "$p/share/applications/tolvstrel.desktop" \
+        || fail "the desktop entry does not name the launcher by its absolute path"
     grep -qx "Path=$installed/lib/tolvstrel" "$p/share/applications/tolvstrel.desktop" \
         || fail "the desktop entry does not start in the application folder"
 }
@@ -40,6 +41,9 @@ for f in TOLV_Pre.exe TOLV_Post.exe STATIC.exe; do
     [[ -x $work/prefix/lib/tolvstrel/$f ]] || fail "component demo did not install $f"
 done
 walk "$work/prefix" prefix
+# A prefix with a blank: the entry quotes the path, as the desktop entry format asks.
+cmake --install "$build" --prefix "$work/my prefix" >/dev/null
+check_layout "$work/my prefix" "$work/my prefix" "\"$work/my prefix/lib/tolvstrel/TOLVStrel\""
 
 echo "== Debian package"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpack.log" 2>&1 \
