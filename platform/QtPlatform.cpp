@@ -1,12 +1,11 @@
 #include "QtPlatform.h"
 
 #include "CommandLines.h"
+#include "MessageBox.h"
 #include "Native.h"
 #include "Reasons.h"
 
-#include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QClipboard>
 #include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
@@ -14,10 +13,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QApplication>
-#include <QFontMetrics>
-#include <QKeyEvent>
-#include <QMessageBox>
-#include <QScreen>
 #include <QTranslator>
 
 #include <cstdio>
@@ -128,100 +123,9 @@ Outcome QtPlatform::batchFolderUsable(const QString &folder) const
     return success();
 }
 
-namespace {
-
-// The message box's own width beside its text: the icon, the margins and the spacing between them.
-constexpr int BoxChrome = 140;
-
-// The widest text that a message box holds on the screen: QMessageBox itself never grows wider
-// than the screen, nor wider than 1000 pixels or the screen less 480 on screens wider than 1024.
-int textWidthLimit(const QScreen *screen)
-{
-    const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
-    const int boxLimit = screenWidth <= 1024 ? screenWidth : qMin(screenWidth - 480, 1000);
-    return qMax(boxLimit - BoxChrome, 100);
-}
-
-// The designed lines, each kept whole where it fits the width; a longer one is broken after the
-// last blank or folder separator that fits, and only where there is none between two characters.
-QStringList fitLines(const QStringList &lines, const QFontMetrics &metrics, int width)
-{
-    QStringList fitted;
-    for (QString rest : lines) {
-        while (metrics.horizontalAdvance(rest) > width && rest.size() > 1) {
-            qsizetype fits = 1;
-            while (fits < rest.size() && metrics.horizontalAdvance(rest.left(fits + 1)) <= width)
-                ++fits;
-            qsizetype cut = fits;
-            for (qsizetype i = fits; i > 0; --i) {
-                const QChar c = rest.at(i - 1);
-                if (c == u' ' || c == u'/' || c == u'\\') {
-                    cut = i;
-                    break;
-                }
-            }
-            fitted << rest.left(cut);
-            rest = rest.mid(cut);
-        }
-        fitted << rest;
-    }
-    return fitted;
-}
-
-// A message's lines as the box shows them: each designed line as one line where the screen is wide
-// enough for it. QMessageBox would wrap anything wider than half the screen, inside words too;
-// white-space:pre keeps the lines as they are given.
-void setDesignedLines(QMessageBox &box, const QString &text, const QScreen *screen)
-{
-    const QStringList designed = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(u'\n');
-    QStringList escaped;
-    for (const QString &line : fitLines(designed, QFontMetrics(box.font()), textWidthLimit(screen)))
-        escaped << line.toHtmlEscaped();
-    box.setTextFormat(Qt::RichText);
-    box.setText(QLatin1String("<p style=\"white-space:pre\">") + escaped.join(QLatin1String("<br>"))
-                + QLatin1String("</p>"));
-}
-
-// The box shows its lines as rich text; copying it (Ctrl+C, as users of message boxes expect)
-// gives the message as plain text, in the layout that the toolkit's own boxes copy.
-class MessageBox : public QMessageBox
-{
-public:
-    MessageBox(const QString &title, const QString &text, QWidget *parent)
-        : QMessageBox(QMessageBox::Critical, title, QString(), QMessageBox::Ok, parent),
-          m_plain(QString(text).remove(u'\r'))
-    {
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        if (!event->matches(QKeySequence::Copy)) {
-            QMessageBox::keyPressEvent(event);
-            return;
-        }
-        const QLatin1String separator("---------------------------\n");
-        QString copied = separator + windowTitle() + u'\n' + separator + m_plain + u'\n' + separator;
-        for (const QAbstractButton *button : buttons())
-            copied += button->text() + QLatin1String("   ");
-        QGuiApplication::clipboard()->setText(copied + u'\n' + separator);
-    }
-
-private:
-    QString m_plain;
-};
-
-} // namespace
-
 void QtPlatform::critical(const QString &title, const QString &text)
 {
-    // Over the window whose command raised it: the one the user is working in.
-    QWidget *over = QApplication::activeWindow();
-    if (!over && QApplication::focusWidget())
-        over = QApplication::focusWidget()->window();
-    MessageBox box(title, text, over);
-    setDesignedLines(box, text, over ? over->screen() : QGuiApplication::primaryScreen());
-    box.exec();
+    MessageBox::critical(title, text);
 }
 
 Outcome QtPlatform::start(const QString &program, const QString &argText)
