@@ -27,7 +27,7 @@ from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
 MAIN_TITLE = 'TOLV/Strel -Main'
 APP_NAME = 'TOLVStrel'  # also the title that the launcher's popup windows carry
 STEPS = ('start_launcher', 'preprocessor', 'solver_by_file_name', 'postprocessor_linked', 'solver_linked',
-         'missing_program', 'end')
+         'nothing_asked_for', 'missing_program', 'end')
 TIME_LIMIT = 240  # seconds for the whole walk; CTest's own limit is above it
 
 
@@ -186,7 +186,8 @@ class Walk:
         self.x.click(self.main, *self.centres('Main')[name])
 
     def choose(self, button, position, shot=None):
-        """Opens a tool button's popup with a click and chooses its n-th working item by keys."""
+        """Opens a tool button's popup with a click and chooses its n-th working item by keys;
+        position 0 closes it with Escape instead."""
         before = set(self.x.windows(''))
         self.press(button)
         # A popup's title is not searchable by name; it is the new visible window with the app's name.
@@ -195,7 +196,7 @@ class Walk:
         self.x.keys(*(['Down'] * position))
         if shot:
             self.shot(shot)
-        self.x.keys('Return')
+        self.x.keys('Return' if position else 'Escape')
         self.x.wait_gone('popup menu', popup)
 
     def preprocessor(self):
@@ -297,6 +298,31 @@ class Walk:
         for suffix in ('.out', '.fem', '.ind.in'):
             if not os.path.isfile(base + suffix):
                 raise Failure(f"the solver did not write {base + suffix}")
+
+    def nothing_asked_for(self):
+        """After the linked runs: popups closed without a choice, and a run.dat cut short while the
+        earlier analysis is still there to be taken, start nothing."""
+        mark = len(self.log.events())
+        self.choose('cmd_Solver', 0)
+        self.choose('cmd_Post', 0)
+        run_dat = os.path.join(self.app, 'run.dat')
+        whole = read_bytes(run_dat)
+        with open(run_dat, 'wb') as f:
+            f.write(b''.join(whole.splitlines(keepends=True)[:3]))
+        self.choose('cmd_Solver', 1)
+        box = self.x.wait_window('message box', '^TOLV_Strel$')
+        self.x.activate(box)
+        self.shot('message-incomplete-record')
+        t = self.texts
+        labels = [name for role, name, _ in self.x.shown(APP_NAME, t['MessageTitle']) if role == 'label']
+        told = fill(t['cannotRead'], run_dat, fill(t['recordIncomplete'], '3')).replace('\r\n', '\n')
+        expect("message", [label.replace('\r\n', '\n') for label in labels], [told])
+        self.x.keys('Return')
+        self.x.wait_gone('message box', box)
+        with open(run_dat, 'wb') as f:
+            f.write(whole)
+        time.sleep(0.5)
+        expect("programs started", self.log.starts_since(mark), [])
 
     def missing_program(self):
         post_path = os.path.join(self.app, 'TOLV_Post.exe')
