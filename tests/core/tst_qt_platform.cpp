@@ -201,6 +201,15 @@ void TestQtPlatform::failedWriteKeepsOldFile()
     QVERIFY(!out.reason().isEmpty());
     QVERIFY(QFileInfo(dir + "/inside").isDir());
 
+    // A file that nobody may write is kept, as Windows keeps a read-only one; a file that only
+    // its group may write is replaced (a shared folder).
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    out = m_p.replaceFile(path, "a\r\n");
+    QCOMPARE(out.reason(), QStringLiteral("読み取り専用のファイルです"));
+    QCOMPARE(readBytes(path), QByteArray("old\r\n"));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteGroup));
+    QVERIFY(m_p.replaceFile(path, "old\r\n").ok());
+
     out = m_p.replaceFile(m_app + "/no such folder/run.dat", "a\r\n");
     QVERIFY(!out.ok());
     QVERIFY(!out.reason().isEmpty());
