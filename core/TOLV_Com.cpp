@@ -67,20 +67,17 @@ int suffixPosition(const Platform &p, const QString &path, const QString &suffix
 
 Result<QString> storedField(const QString &field)
 {
-    auto refuse = [&](const char *reason) {
-        return Result<QString>::failure(QString::fromUtf8(reason) + field);
-    };
     if (field.contains(u'\r') || field.contains(u'\n'))
-        return refuse("ファイル名に改行文字が含まれています: ");
+        return Result<QString>::failure(text::pathHoldsLineEnd(field));
     if (field.contains(QChar(0)))
-        return refuse("ファイル名に NUL 文字が含まれています: ");
+        return Result<QString>::failure(text::pathHoldsNul(field));
     if (field.startsWith(u'"'))
-        return refuse("ファイル名が二重引用符で始まっています: ");
+        return Result<QString>::failure(text::pathStartsWithQuote(field));
     const bool needsQuotes = field.contains(u',') || field.startsWith(u' ') || field.endsWith(u' ');
     if (!needsQuotes)
         return field;
     if (field.contains(u'"'))
-        return refuse("ファイル名に二重引用符とカンマまたは前後の空白が含まれています: ");
+        return Result<QString>::failure(text::pathQuoteNeedsQuotes(field));
     return u'"' + field + u'"';
 }
 

@@ -57,6 +57,23 @@ inline QString cannotChangeDir(const QString &folder, const QString &reason)
 {
     return QStringLiteral("%1に移動できません。\r\n%2").arg(folder, reason);
 }
+// The reasons for a path that run.dat cannot hold: the field reader would not give it back.
+inline QString pathHoldsLineEnd(const QString &path)
+{
+    return QStringLiteral("ファイル名に改行文字が含まれています: %1").arg(path);
+}
+inline QString pathHoldsNul(const QString &path)
+{
+    return QStringLiteral("ファイル名に NUL 文字が含まれています: %1").arg(path);
+}
+inline QString pathStartsWithQuote(const QString &path)
+{
+    return QStringLiteral("ファイル名が二重引用符で始まっています: %1").arg(path);
+}
+inline QString pathQuoteNeedsQuotes(const QString &path)
+{
+    return QStringLiteral("ファイル名に二重引用符とカンマまたは前後の空白が含まれています: %1").arg(path);
+}
 inline QString solverFolderUnusable(const QString &folder, const QString &reason)
 {
     return QStringLiteral("%1ではソルバーを実行できません。\r\n%2").arg(folder, reason);
