@@ -6,6 +6,11 @@
 #include "Platform.h"
 
 #include <QByteArray>
+#include <QList>
+
+#ifndef Q_OS_WIN
+#include <sys/types.h>
+#endif
 
 namespace tolv::native {
 
@@ -41,5 +46,26 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes);
 // trimmed argument text; a batch file runs in the system's command interpreter (or the launcher's
 // own, which lies in `appFolder`).
 Outcome start(const QString &path, const QString &argText, const QString &appFolder);
+
+#ifndef Q_OS_WIN
+// How spawn() sets up the program it starts. It never inherits a descriptor of ours but standard
+// input, output and error, whatever a library opened without close-on-exec.
+struct SpawnOptions
+{
+    // In a session (and process group) of its own, with default handling of every signal and none
+    // blocked: no terminal's or window's end reaches it by accident, and the group can be ended whole.
+    bool newSession = false;
+    // Standard input from the null device, so that it never reads what was meant for us.
+    bool nullInput = false;
+    // Standard output and error to this descriptor; -1 leaves them as they are.
+    int output = -1;
+};
+
+// Starts `program` (a path, used as it is) with `argv` (the first is the name it is called by) in
+// the current directory, without waiting. The process id, which the caller must wait for; the
+// system's reason when it cannot be executed, and its error in errno too, for a caller that tells
+// the kinds apart as a shell does.
+Result<pid_t> spawn(const QByteArray &program, const QList<QByteArray> &argv, const SpawnOptions &options);
+#endif
 
 } // namespace tolv::native

@@ -123,47 +123,14 @@ void removeStaleTemporaries(const QByteArray &folder, const QByteArray &name)
     ::closedir(dir);
 }
 
-// Starts the command without waiting for it, in a session of its own, with default signal
-// handling. posix_spawn does not copy the launcher's memory as fork() does, which took most of
-// the time of a start (milliseconds for a process that shows a window); it still reports a
-// program that cannot be executed. The child is reaped by a thread that sleeps until it ends.
-Outcome spawnDetached(const StartCommand &cmd, bool nullInput)
+// The launcher's starts outlive it: nothing waits for them but a thread that sleeps until the
+// program ends and reaps it.
+void reapInBackground(pid_t pid)
 {
-    QList<QByteArray> args{QFile::encodeName(cmd.program)};
-    for (const QString &argument : cmd.arguments)
-        args << argument.toLocal8Bit();
-    std::vector<char *> argv;
-    for (QByteArray &arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attr, &none);
-    sigset_t all;
-    sigfillset(&all);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (nullInput)
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 34)
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-#endif
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    if (error != 0)
-        return Outcome::failure(errnoText(error));
     std::thread([pid] {
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
     }).detach();
-    return success();
 }
 
 } // namespace
@@ -299,6 +266,49 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
     return success();
 }
 
+// posix_spawn does not copy our memory as fork() does, which took most of the time of a start
+// (milliseconds for a process that shows a window); it still reports a program that cannot be
+// executed.
+Result<pid_t> spawn(const QByteArray &program, const QList<QByteArray> &argv, const SpawnOptions &options)
+{
+    std::vector<char *> args;
+    for (const QByteArray &arg : argv)
+        args.push_back(const_cast<char *>(arg.constData()));
+    args.push_back(nullptr);
+
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    if (options.newSession) {
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attr, &none);
+        sigset_t all;
+        sigfillset(&all);
+        posix_spawnattr_setsigdefault(&attr, &all);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (options.nullInput)
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (options.output >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, options.output, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, options.output, STDERR_FILENO);
+    }
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 34)
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, program.constData(), &actions, &attr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (error == 0)
+        return pid;
+    Result<pid_t> failed = Result<pid_t>::failure(errnoText(error));
+    errno = error;
+    return failed;
+}
+
 Outcome start(const QString &path, const QString &argText, const QString &appFolder)
 {
     if (path.contains(QChar(0)) || argText.contains(QChar(0)))
@@ -320,8 +330,19 @@ Outcome start(const QString &path, const QString &argText, const QString &appFol
     } else {
         cmd = posix::programCommand(path, argText);
     }
-    // In the current directory, which the started program inherits.
-    return spawnDetached(cmd, nullInput);
+    QList<QByteArray> argv{QFile::encodeName(cmd.program)};
+    for (const QString &argument : cmd.arguments)
+        argv << argument.toLocal8Bit();
+    // In the current directory, which the started program inherits; in a session of its own, so
+    // that the launcher's end (or its terminal's) does not end it.
+    SpawnOptions options;
+    options.newSession = true;
+    options.nullInput = nullInput;
+    const Result<pid_t> started = spawn(argv.front(), argv, options);
+    if (!started.ok())
+        return Outcome::failure(started.reason());
+    reapInBackground(started.value());
+    return success();
 }
 
 } // namespace tolv::native

@@ -1,16 +1,17 @@
 #include "Batch.h"
 
+#include "platform/Native.h"
+#include "platform/Reasons.h"
+
+#include <QFile>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace tolv::batch {
 
@@ -66,47 +67,41 @@ bool isExecutableFile(const std::string &path)
 
 } // namespace
 
-bool readBatch(const char *path, std::string &text, std::string &why)
+Result<std::string> readBatch(const char *path)
 {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        why = std::string("cannot open ") + path + ": " + std::strerror(errno);
-        return false;
+    const QString name = QFile::decodeName(path);
+    const Result<QByteArray> read = native::readFile(name, ReadLimit);
+    if (!read.ok()) {
+        // The platform's reasons are the launcher's, in Japanese; tolvbat's lines are English.
+        QString why = read.reason();
+        if (why == reason::notRegularFile())
+            why = QStringLiteral("not a regular file");
+        else if (why == reason::nameNotExact(name))
+            why = QStringLiteral("the name is not valid text in the system's encoding");
+        return Result<std::string>::failure(QStringLiteral("cannot read %1: %2").arg(name, why));
     }
-    text.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            why = std::string("cannot read ") + path + ": " + std::strerror(errno);
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, size_t(n));
-        if (text.size() > ReadLimit) {
-            why = std::string(path) + ": larger than a batch file can be";
-            ::close(fd);
-            return false;
-        }
-    }
-    ::close(fd);
-    return true;
+    if (read.value().size() > ReadLimit)
+        return Result<std::string>::failure(name + QStringLiteral(": larger than a batch file can be"));
+    return read.value().toStdString();
 }
 
 std::vector<Step> parse(const std::string &text)
 {
     std::vector<Step> steps;
     size_t start = 0;
-    while (start < text.size()) {
+    for (size_t number = 1; start < text.size(); ++number) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
         std::string raw = text.substr(start, end - start);
         start = end + 1;
+        if (raw.find('\0') != std::string::npos) {
+            Step step;
+            step.fault = "line " + std::to_string(number)
+                    + " of the batch file holds a NUL byte and is not run";
+            steps.push_back(step);
+            continue;
+        }
         if (!raw.empty() && raw.back() == '\r')
             raw.pop_back();
         std::string line = trim(raw);
@@ -147,39 +142,32 @@ std::string locate(const std::string &name)
     return {};
 }
 
-pid_t start(const std::vector<std::string> &words, int output, std::string &why, int &status)
+Result<pid_t> start(const Step &step, int output)
 {
-    const std::string program = locate(words.front());
-    if (program.empty()) {
-        why = words.front() + ": command not found";
-        status = 127;
-        return -1;
-    }
-    std::vector<char *> argv;
-    for (const std::string &w : words)
-        argv.push_back(const_cast<char *>(w.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (output >= 0) {
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, output, STDERR_FILENO);
-    }
-    // Nothing of ours beyond the standard three, whatever a library opened without O_CLOEXEC.
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 34)
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-#endif
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        why = program + ": " + std::strerror(error);
-        status = error == ENOENT ? 127 : 126;
-        return -1;
-    }
-    return pid;
+    // One line, as a shell says it, with the status that a shell would end with.
+    const auto refused = [](const std::string &why, int status) {
+        return Result<pid_t>::failure(QString::fromLocal8Bit("tolvbat: " + why + " (exit status "
+                                                             + std::to_string(status) + ")"));
+    };
+    if (!step.fault.empty())
+        return Result<pid_t>::failure(QString::fromLocal8Bit("tolvbat: " + step.fault));
+    const std::string program = locate(step.words.front());
+    if (program.empty())
+        return refused(step.words.front() + ": command not found", 127);
+    QList<QByteArray> argv;
+    for (const std::string &word : step.words)
+        argv << QByteArray::fromStdString(word);
+    native::SpawnOptions options;
+    options.newSession = output >= 0;
+    options.nullInput = output >= 0;
+    options.output = output;
+    const Result<pid_t> started = native::spawn(QByteArray::fromStdString(program), argv, options);
+    if (started.ok())
+        return started;
+    // As a shell: 127 when the program or its interpreter is not there, 126 when it cannot be
+    // executed (no permission, no known format).
+    const int status = errno == ENOENT ? 127 : 126;
+    return refused(program + ": " + started.reason().toLocal8Bit().toStdString(), status);
 }
 
 int wait(pid_t pid)
@@ -202,11 +190,6 @@ std::string ending(const std::string &program, int waitStatus)
                 + strsignal(WTERMSIG(waitStatus)) + ")";
     }
     return {};
-}
-
-std::string notStarted(const std::string &why, int status)
-{
-    return "tolvbat: " + why + " (exit status " + std::to_string(status) + ")";
 }
 
 } // namespace tolv::batch

@@ -2,6 +2,8 @@
 // for them: the lines, the lookup of a program and its start, and what a user is told of a command.
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <string>
 #include <vector>
 
@@ -14,14 +16,18 @@ struct Step
 {
     bool pause = false;
     std::vector<std::string> words;
+    // Why the line cannot be run, when it cannot: it holds a NUL byte, where every argument
+    // handed to a program would end, so the program would get other words than the file has.
+    std::string fault;
 };
 
 // The most bytes of a batch file that are read: the suite's have two lines.
-inline constexpr size_t ReadLimit = 1024 * 1024;
+inline constexpr qint64 ReadLimit = 1024 * 1024;
 
-// The whole batch file, read at once and closed again, so that no command inherits it; false with
-// the reason when it cannot be read (or is larger than ReadLimit).
-bool readBatch(const char *path, std::string &text, std::string &why);
+// The whole batch file, read at once and closed again, so that no command inherits it. Only a
+// regular file, opened without blocking (a FIFO put in its place would wait for a writer for
+// ever); a reason for anything else, or for a file larger than ReadLimit.
+Result<std::string> readBatch(const char *path);
 
 // The steps of the batch text. Blank lines, REM lines and "@echo off" are skipped, and so is a
 // leading "@". Any other line is a program and its arguments, split at blanks, double quotes
@@ -32,18 +38,18 @@ std::vector<Step> parse(const std::string &text);
 // expect, then in PATH; a name with a slash is taken as it is. Empty when there is none.
 std::string locate(const std::string &name);
 
-// Starts the located program with the words as its arguments (the first is its name), with no
-// descriptor of ours but standard input, output and error; with `output` >= 0 both standard output
-// and error go there and standard input is the null device. The process id, or -1 with the reason
-// and the exit status that a shell would give (127 not found, 126 not executable).
-pid_t start(const std::vector<std::string> &words, int output, std::string &why, int &status);
+// Starts the located program of the step with its words as the arguments (the first is its name).
+// With `output` >= 0 it is a console window's command: standard output and error go there,
+// standard input is the null device, and it runs in a session of its own, so that the window can
+// end it with everything it started. The process id, which the caller waits for; otherwise the
+// line that tells why it could not be started, with the exit status that a shell would give
+// (127 not found, 126 not executable).
+Result<pid_t> start(const Step &step, int output);
 
 // Waits for the process; its wait status.
 int wait(pid_t pid);
 
 // The line that tells how a command ended, or nothing when it ended with status 0.
 std::string ending(const std::string &program, int waitStatus);
-// The line that tells why a command could not be started, with its exit status.
-std::string notStarted(const std::string &why, int status);
 
 } // namespace tolv::batch

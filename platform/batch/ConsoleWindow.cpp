@@ -1,32 +1,53 @@
 #include "ConsoleWindow.h"
 
+#include <QDeadlineTimer>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace tolv::batch {
 
+namespace {
+
+// The most bytes taken from a command per notification: the event loop comes round between two
+// of them, so keys, the close button and drawing are answered at any rate of output.
+constexpr size_t ReadBatch = 64 * 1024;
+// How often what has come is shown: drawing it is what takes the time, not reading it.
+constexpr int FlushMs = 50;
+// How long a closed window's command may take to end on its hangup before it is killed.
+constexpr int HangupGraceMs = 2000;
+
+} // namespace
+
 ConsoleWindow::ConsoleWindow(const QString &title, std::vector<Step> steps)
     : m_steps(std::move(steps)),
       m_view(new QPlainTextEdit(this)),
       m_continue(new QPushButton(QStringLiteral("Continue"), this)),
-      m_poll(new QTimer(this))
+      m_poll(new QTimer(this)),
+      m_flush(new QTimer(this))
 {
     setWindowTitle(title);
     setObjectName(QStringLiteral("console"));
     m_view->setObjectName(QStringLiteral("output"));
     m_view->setReadOnly(true);
     m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_view->setMaximumBlockCount(ScrollbackLines);
+    // Nobody undoes output, and the undo history would keep every line that scrolled out.
+    m_view->document()->setUndoRedoEnabled(false);
     m_view->installEventFilter(this);
     m_continue->setObjectName(QStringLiteral("continue"));
     m_continue->setEnabled(false);
@@ -38,12 +59,26 @@ ConsoleWindow::ConsoleWindow(const QString &title, std::vector<Step> steps)
     resize(metrics.horizontalAdvance(QLatin1Char('x')) * 82 + 24, metrics.lineSpacing() * 26 + 60);
     m_poll->setInterval(50);
     connect(m_poll, &QTimer::timeout, this, &ConsoleWindow::checkEnded);
+    m_flush->setSingleShot(true);
+    m_flush->setInterval(FlushMs);
+    connect(m_flush, &QTimer::timeout, this, &ConsoleWindow::flush);
 }
 
 ConsoleWindow::~ConsoleWindow()
 {
-    if (m_read >= 0)
-        ::close(m_read);
+    closeOutput();
+    if (m_pid < 0)
+        return;
+    // The window was closed while the command ran, and its session had the hangup then.
+    const QDeadlineTimer deadline(HangupGraceMs);
+    while (::waitpid(m_pid, nullptr, WNOHANG) == 0) {
+        if (deadline.hasExpired()) {
+            ::kill(-m_pid, SIGKILL);
+            wait(m_pid);
+            break;
+        }
+        QThread::msleep(10);
+    }
 }
 
 QString ConsoleWindow::pauseLine()
@@ -56,7 +91,7 @@ void ConsoleWindow::run()
     QTimer::singleShot(0, this, &ConsoleWindow::next);
 }
 
-void ConsoleWindow::fail(const std::string &line)
+void ConsoleWindow::fail(const QString &line)
 {
     say(line);
     m_result = 1;
@@ -81,23 +116,18 @@ void ConsoleWindow::next()
     }
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        say(notStarted(std::strerror(errno), 126));
-        m_result = 1;
-        pause(true);
+        fail(QStringLiteral("tolvbat: ") + QString::fromLocal8Bit(std::strerror(errno)));
         return;
     }
-    std::string why;
-    int status = 0;
-    m_pid = start(step.words, pipeFds[1], why, status);
+    const Result<pid_t> started = start(step, pipeFds[1]);
     ::close(pipeFds[1]);
-    if (m_pid < 0) {
+    if (!started.ok()) {
         ::close(pipeFds[0]);
-        say(notStarted(why, status));
-        m_result = 1;
         // The batch stops here; the reason stays on screen until the user has read it.
-        pause(true);
+        fail(started.reason());
         return;
     }
+    m_pid = started.value();
     m_program = locate(step.words.front());
     m_read = pipeFds[0];
     ::fcntl(m_read, F_SETFL, ::fcntl(m_read, F_GETFL) | O_NONBLOCK);
@@ -108,19 +138,12 @@ void ConsoleWindow::next()
 
 void ConsoleWindow::readOutput()
 {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(m_read, buffer, sizeof buffer);
-        if (n > 0) {
-            append(m_decoder.decode(QByteArrayView(buffer, n)));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0 && m_notifier) // every writer has closed it
-            m_notifier->setEnabled(false);
-        return;
-    }
+    char buffer[ReadBatch];
+    const ssize_t n = ::read(m_read, buffer, sizeof buffer);
+    if (n > 0)
+        take(QString(m_decoder.decode(QByteArrayView(buffer, n))));
+    else if (n == 0 && m_notifier) // every writer has closed it
+        m_notifier->setEnabled(false);
 }
 
 void ConsoleWindow::checkEnded()
@@ -130,22 +153,41 @@ void ConsoleWindow::checkEnded()
     if (done == 0 || (done < 0 && errno == EINTR))
         return;
     m_poll->stop();
-    readOutput(); // what it wrote just before it ended
-    m_notifier.reset();
-    ::close(m_read);
-    m_read = -1;
     m_pid = -1;
+    // What it wrote just before it ended, and no more: a program it left running could write
+    // for ever.
+    int left = 0;
+    if (::ioctl(m_read, FIONREAD, &left) != 0)
+        left = 0;
+    char buffer[ReadBatch];
+    while (left > 0) {
+        const ssize_t n = ::read(m_read, buffer, std::min(sizeof buffer, size_t(left)));
+        if (n <= 0)
+            break;
+        take(QString(m_decoder.decode(QByteArrayView(buffer, n))));
+        left -= int(n);
+    }
+    closeOutput();
     const std::string line = ending(m_program, status);
     if (!line.empty())
-        say(line);
+        say(QString::fromLocal8Bit(line));
     next();
+}
+
+void ConsoleWindow::closeOutput()
+{
+    m_notifier.reset();
+    if (m_read >= 0)
+        ::close(m_read);
+    m_read = -1;
 }
 
 void ConsoleWindow::pause(bool thenEnd)
 {
     m_endAfterPause = thenEnd;
     m_waiting = true;
-    append(pauseLine());
+    take(pauseLine());
+    flush();
     m_continue->setEnabled(true);
     m_continue->setFocus();
 }
@@ -156,25 +198,97 @@ void ConsoleWindow::goOn()
         return;
     m_waiting = false;
     m_continue->setEnabled(false);
-    append(QStringLiteral("\n"));
+    take(u"\n");
     if (m_endAfterPause)
         close();
     else
         next();
 }
 
-void ConsoleWindow::say(const std::string &line)
+void ConsoleWindow::say(const QString &line)
 {
-    QString text = m_view->toPlainText();
-    append((text.isEmpty() || text.endsWith(u'\n') ? QString() : QStringLiteral("\n"))
-           + QString::fromLocal8Bit(line.c_str()) + u'\n');
+    if (m_column > 0)
+        take(u"\n");
+    take(line);
+    take(u"\n");
 }
 
-void ConsoleWindow::append(const QString &text)
+void ConsoleWindow::take(QStringView text)
 {
+    while (!text.isEmpty()) {
+        const qsizetype room = LineWidth - m_column;
+        // Only as far as the line can reach: a long text without line ends is not searched again
+        // for each line cut from it.
+        const qsizetype end = text.left(room + 2).indexOf(u'\n');
+        qsizetype cut;
+        // A CR before the line end takes no room: the view takes CR LF as one line end.
+        if (end >= 0 && (end <= room || (end == room + 1 && text.at(room) == u'\r'))) {
+            cut = end + 1;
+            m_pending += text.left(cut);
+        } else if (end < 0 && text.size() <= room) {
+            m_pending += text;
+            m_column += text.size();
+            break;
+        } else {
+            // Never between the halves of a surrogate pair.
+            cut = room > 0 && text.at(room - 1).isHighSurrogate() ? room - 1 : room;
+            m_pending += text.left(cut);
+            m_pending += u'\n';
+        }
+        text = text.mid(cut);
+        m_column = 0;
+        ++m_pendingBreaks;
+    }
+    // Lines that would scroll out at once are dropped before they are ever drawn.
+    if (m_pendingBreaks >= ScrollbackLines + ScrollbackLines / 2)
+        cutPending();
+    if (!m_flush->isActive())
+        m_flush->start();
+}
+
+void ConsoleWindow::cutPending()
+{
+    if (m_pendingBreaks < ScrollbackLines)
+        return;
+    // The lines after the last ScrollbackLines - 1 line ends, the last one open.
+    qsizetype from = m_pending.size();
+    for (int breaks = 0; breaks < ScrollbackLines; ++breaks)
+        from = m_pending.lastIndexOf(u'\n', from - 1);
+    m_pending.remove(0, from + 1);
+    m_pendingBreaks = ScrollbackLines - 1;
+    m_replace = true;
+}
+
+void ConsoleWindow::flush()
+{
+    m_flush->stop();
+    if (m_pending.isEmpty())
+        return;
+    cutPending();
+    if (m_replace)
+        m_view->clear();
+    QTextCursor cursor(m_view->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(m_pending);
+    m_pending.clear();
+    m_pendingBreaks = 0;
+    m_replace = false;
     m_view->moveCursor(QTextCursor::End);
-    m_view->insertPlainText(text);
-    m_view->moveCursor(QTextCursor::End);
+}
+
+void ConsoleWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing a console ends what runs in it: the command's session gets the hangup that a closed
+    // terminal sends (and is killed when the window goes, if it has not ended by then). Nothing
+    // after it runs.
+    if (m_pid > 0) {
+        m_poll->stop();
+        closeOutput();
+        ::kill(-m_pid, SIGHUP);
+    }
+    m_next = m_steps.size();
+    flush();
+    QWidget::closeEvent(event);
 }
 
 void ConsoleWindow::keyPressEvent(QKeyEvent *event)

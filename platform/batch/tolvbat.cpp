@@ -8,10 +8,13 @@
 // in a terminal, for a key in the window, and goes on at once without either. A command that ends
 // with a status other than 0 is told in one line, with the status, and the batch goes on, as the
 // system's command interpreter does; one that cannot be started stops the batch with one line and
-// the status a shell would give, after which tolvbat waits as at PAUSE so that it can be read.
+// the status a shell would give, after which tolvbat waits as at PAUSE so that it can be read; so
+// does a line that holds a NUL byte.
 
 #include "Batch.h"
 #include "ConsoleWindow.h"
+
+#include "platform/QtPlatform.h"
 
 #include <QApplication>
 
@@ -21,6 +24,7 @@
 
 #include <unistd.h>
 
+using tolv::Result;
 using namespace tolv::batch;
 
 namespace {
@@ -41,15 +45,14 @@ int runInTerminal(const std::vector<Step> &steps)
             waitForEnter();
             continue;
         }
-        std::string why;
-        int status = 0;
-        const pid_t pid = start(step.words, -1, why, status);
-        if (pid < 0) {
-            std::cerr << notStarted(why, status) << std::endl;
+        const Result<pid_t> started = start(step, -1);
+        if (!started.ok()) {
+            std::cerr << started.reason().toLocal8Bit().constData() << std::endl;
             // In a terminal window that closes with us, the reason must stay readable.
             waitForEnter();
             return 1;
         }
+        const pid_t pid = started.value();
         const std::string line = ending(locate(step.words.front()), wait(pid));
         if (!line.empty())
             std::cerr << line << std::endl;
@@ -67,28 +70,24 @@ int main(int argc, char **argv)
         return 2;
     }
     const char *path = argv[argc - 1];
-    std::string text;
-    std::string why;
-    const bool read = readBatch(path, text, why);
+    const Result<std::string> text = readBatch(path);
     if (!window) {
-        if (!read) {
-            std::cerr << "tolvbat: " << why << '\n';
+        if (!text.ok()) {
+            std::cerr << "tolvbat: " << text.reason().toLocal8Bit().constData() << '\n';
             return 1;
         }
-        return runInTerminal(parse(text));
+        return runInTerminal(parse(text.value()));
     }
 
-    QApplication app(argc, argv);
+    // Without a display: one line on standard error and status 1, in tolvbat's name.
     QApplication::setApplicationName(QStringLiteral("tolvbat"));
-    std::vector<Step> steps;
-    if (read)
-        steps = parse(text);
-    ConsoleWindow console(QString::fromLocal8Bit(path), steps);
+    const std::unique_ptr<QApplication> app = tolv::createApplication(argc, argv);
+    ConsoleWindow console(QString::fromLocal8Bit(path), text.ok() ? parse(text.value()) : std::vector<Step>{});
     console.show();
-    if (read)
+    if (text.ok())
         console.run();
     else
-        console.fail("tolvbat: " + why);
-    app.exec();
+        console.fail(QStringLiteral("tolvbat: ") + text.reason());
+    app->exec();
     return console.result();
 }

@@ -1,9 +1,13 @@
 // tolvbat's own console window, where no terminal emulator is installed: the output as it comes,
-// how a failing command ended, PAUSE, and the end of the batch.
+// how a failing command ended, PAUSE, the end of the batch, and output without end.
 #include "ConsoleWindow.h"
 
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <cerrno>
+#include <sys/wait.h>
 
 using tolv::batch::ConsoleWindow;
 
@@ -13,6 +17,7 @@ class TestConsoleWindow : public QObject
 private slots:
     void runs_data();
     void runs();
+    void flood();
 };
 
 void TestConsoleWindow::runs_data()
@@ -58,6 +63,35 @@ void TestConsoleWindow::runs()
     QTRY_VERIFY(!console.isVisible());
     QCOMPARE(console.text().split(u'\n'), atEnd);
     QCOMPARE(console.result(), result);
+}
+
+// A command that prints long lines without end: the window keeps the last lines only, each cut at
+// the line width, answers a close that comes through the event loop at once, and the close ends
+// the command and the batch.
+void TestConsoleWindow::flood()
+{
+    const QByteArray line(1300, 'x'); // 512 + 512 + 276 characters
+    {
+        const std::string batch = "/usr/bin/yes " + line.toStdString() + "\r\n/bin/echo never\r\n";
+        ConsoleWindow console(QStringLiteral("/app/flood.bat"), tolv::batch::parse(batch));
+        console.show();
+        console.run();
+        auto *view = console.findChild<QPlainTextEdit *>(QStringLiteral("output"));
+        QTRY_VERIFY(view->blockCount() >= ConsoleWindow::ScrollbackLines);
+        QTest::qWait(300);
+        QStringList lines = console.text().split(u'\n');
+        QCOMPARE(lines.size(), ConsoleWindow::ScrollbackLines);
+        lines.removeLast(); // the one being written
+        for (const QString &shown : lines)
+            QVERIFY2((shown.size() == 512 || shown.size() == 276) && shown.count(u'x') == shown.size(),
+                     qPrintable(shown.left(20)));
+        QMetaObject::invokeMethod(&console, &QWidget::close, Qt::QueuedConnection);
+        QTRY_VERIFY_WITH_TIMEOUT(!console.isVisible(), 5000);
+        QVERIFY(!console.text().contains(QStringLiteral("never")));
+    }
+    // The command has ended and been waited for: no child is left.
+    QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
+    QCOMPARE(errno, ECHILD);
 }
 
 QTEST_MAIN(TestConsoleWindow)

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tolv::test;
@@ -37,8 +38,10 @@ private slots:
     void inheritsNoDescriptor();
 
 private:
-    // Runs the batch text in the work folder, PATH holding only the "path" folder; input is no terminal.
-    Run run(const QByteArray &batch);
+    // Runs the batch text in the work folder, PATH holding only the "path" folder; input is no
+    // terminal. `how`: "fifo" puts a FIFO where the batch file would be, "window without display"
+    // asks for the console window where there is no display.
+    Run run(const QByteArray &batch, const QString &how = {});
     // The start log, the work folder's path shortened to "work".
     QStringList starts() const { return m_tmp->starts().replaceInStrings(m_work, "work"); }
     // The start line of the recorder that the batch found in the work folder.
@@ -60,17 +63,26 @@ void TestTolvbat::init()
     QVERIFY(m_tmp->addRecorder(m_work + "/rec.exe"));
 }
 
-Run TestTolvbat::run(const QByteArray &batch)
+Run TestTolvbat::run(const QByteArray &batch, const QString &how)
 {
     const QString batchPath = m_tmp->path("run me.bat");
-    if (!writeFile(batchPath, batch))
+    const bool made = how == "fifo" ? ::mkfifo(QFile::encodeName(batchPath).constData(), 0600) == 0
+                                    : writeFile(batchPath, batch);
+    if (!made)
         return {};
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PATH", m_pathDir);
+    QStringList args{batchPath};
+    if (how == "window without display") {
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        args.prepend("--window");
+    }
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(m_work);
-    p.start(binDir() + "/tolvbat", {batchPath});
+    p.start(binDir() + "/tolvbat", args);
     p.closeWriteChannel();
     if (!p.waitForFinished(10000)) {
         p.kill();
@@ -121,28 +133,48 @@ void TestTolvbat::currentFolderBeforePath()
 void TestTolvbat::cannotStart_data()
 {
     QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("not found") << QByteArray("nosuch.exe x") << "nosuch.exe";
-    QTest::newRow("a word that begins with REM is a program") << QByteArray("remarks.exe") << "remarks.exe";
-    QTest::newRow("no execute permission") << QByteArray("./plain.exe") << qt_error_string(EACCES);
-    QTest::newRow("not a program") << QByteArray("./noformat.exe") << qt_error_string(ENOEXEC);
-    QTest::newRow("missing path") << QByteArray("./gone/x.exe") << qt_error_string(ENOENT);
+    QTest::addColumn<QStringList>("started");
+    const QStringList before{rec({"before"})};
+    QTest::newRow("not found")
+            << QByteArray("nosuch.exe x") << "" << "nosuch.exe: command not found (exit status 127)" << before;
+    QTest::newRow("a word that begins with REM is a program")
+            << QByteArray("remarks.exe") << "" << "remarks.exe" << before;
+    QTest::newRow("no execute permission")
+            << QByteArray("./plain.exe") << "" << qt_error_string(EACCES) + " (exit status 126)" << before;
+    QTest::newRow("not a program")
+            << QByteArray("./noformat.exe") << "" << qt_error_string(ENOEXEC) + " (exit status 126)" << before;
+    QTest::newRow("missing interpreter")
+            << QByteArray("./nosh.exe") << "" << qt_error_string(ENOENT) + " (exit status 127)" << before;
+    QTest::newRow("missing path")
+            << QByteArray("./gone/x.exe") << "" << qt_error_string(ENOENT) + " (exit status 127)" << before;
+    // Cut at the NUL, the words would not be the file's.
+    QTest::newRow("a NUL in a line")
+            << QByteArray("rec.exe a\0b", 11) << "" << "line 2 of the batch file holds a NUL byte" << before;
+    QTest::newRow("a FIFO for a batch file") << QByteArray() << "fifo" << "not a regular file" << QStringList();
+    QTest::newRow("window without display")
+            << QByteArray() << "window without display" << "tolvbat: cannot open a display" << QStringList();
 }
 
-// The batch stops at a command that cannot be started, with one line on standard error.
+// The batch stops at a command that cannot be started, with one line on standard error; nothing
+// runs of a batch file that cannot be read or shown.
 void TestTolvbat::cannotStart()
 {
     QFETCH(QByteArray, command);
+    QFETCH(QString, how);
     QFETCH(QString, reason);
+    QFETCH(QStringList, started);
     QVERIFY(writeFile(m_work + "/plain.exe", "#!/bin/sh\n"));
     QVERIFY(writeFile(m_work + "/noformat.exe", "\x7f" "ELF junk", true));
+    QVERIFY(writeFile(m_work + "/nosh.exe", "#!/nonexistent/sh\n", true));
 
-    const Run r = run("rec.exe before\r\n" + command + "\r\nrec.exe after\r\n");
-    QVERIFY(r.exitCode > 0);
+    const Run r = run("rec.exe before\r\n" + command + "\r\nrec.exe after\r\n", how);
+    QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err.count('\n'), 1);
     QVERIFY(r.err.endsWith('\n'));
     QVERIFY2(QString::fromUtf8(r.err).contains(reason), r.err);
-    QCOMPARE(starts(), QStringList{rec({"before"})});
+    QCOMPARE(starts(), started);
 }
 
 // Shell syntax is only text: nothing but the named program ever runs.
