@@ -11,16 +11,12 @@ runs of white space taken as one blank. A new message or reason that the guide d
 the check fail with the piece, its name and its file.
 
     guide_messages.py SOURCE_DIR     check the guide of that source tree
-    guide_messages.py --self-test    check the checker on made-up sources and guides
 """
 
-import contextlib
 import html
-import io
 import os
 import re
 import sys
-import tempfile
 
 MIN_PIECE = 4
 GUIDE = os.path.join('docs', 'ja', 'guide.html')
@@ -161,77 +157,7 @@ def check(root):
     return 0
 
 
-def self_test():
-    """The checker against made-up sources: each case is (what, sources, page, gaps expected)."""
-    header = '''
-// A comment with QStringLiteral("コメントの中は数えない") in it.
-inline const QString Plain = QStringLiteral("ソルバー用データファイルがありません。");
-inline QString twoLines(const QString &name)
-{
-    return QStringLiteral("ﾌｧｲﾙ名（%1）が長すぎます。\\r\\n"
-                          "短い名前にしてください。").arg(name);
-}
-inline const QString Filter = QStringLiteral("*.ana(ｿﾙﾊﾞｰ用ﾃﾞｰﾀﾌｧｲﾙ)|*.ana");
-inline const QString ToolViewer = QStringLiteral("ビューワ");
-inline QString count(int n) { return QStringLiteral("記録が不完全です（5 件のうち %1 件）").arg(n); }
-'''
-    cpp = 'return refuse("ファイル名に改行文字が含まれています: "); QLatin1String("ascii only text");'
-    good = '''<html><head><title>t</title><style>p { color: red }</style></head><body>
-<p>「ソルバー用データファイルがありません。」</p>
-<p><samp>ﾌｧｲﾙ名（<var>名前</var>）が長すぎます。<br>
-短い名前にしてください。</samp></p>
-<p><code>*.ana(ｿﾙﾊﾞｰ用ﾃﾞｰﾀﾌｧｲﾙ) (*.ana)</code></p>
-<p>記録が不完全です（5 件のうち <var>n</var> 件）</p>
-<p>ファイル名に改行文字が含まれています: <var>パス</var></p></body></html>'''
-    sources = {'Texts.h': (header, True), 'TOLV_Com.cpp': (cpp, False)}
-    cases = [
-        ("a guide that quotes everything", sources, good, []),
-        ("entities and markup inside a message", sources,
-         good.replace('ありません。', 'あり&#x307E;せん<b></b>。'), []),
-        ("a new template that the guide does not quote",
-         dict(sources, **{'Reasons.h': ('inline QString x() { return QStringLiteral("新しい理由です"); }', True)}),
-         good, [('Reasons.h', 'x', '新しい理由です')]),
-        ("a second line that the guide leaves out", sources,
-         good.replace('短い名前にしてください。', ''), [('Texts.h', 'twoLines', '短い名前にしてください。')]),
-        ("a message broken inside a line", sources,
-         good.replace('データファイルが', 'データ\nファイルが'),
-         [('Texts.h', 'Plain', 'ソルバー用データファイルがありません。')]),
-        ("a blank of the template left out", sources,
-         good.replace('5 件のうち', '5件のうち'), [('Texts.h', 'count', '記録が不完全です（5 件のうち')]),
-        ("a reason composed in a source file", sources,
-         good.replace('ファイル名に改行文字', 'ファイルに改行文字'),
-         [('TOLV_Com.cpp', None, 'ファイル名に改行文字が含まれています:')]),
-        ("a quote in a comment or a style sheet only", sources,
-         good.replace('<p>「ソルバー用データファイルがありません。」</p>',
-                      '<!-- ソルバー用データファイルがありません。 -->'),
-         [('Texts.h', 'Plain', 'ソルバー用データファイルがありません。')]),
-    ]
-    failed = 0
-    for what, srcs, page, expected in cases:
-        got = missing(srcs, page)
-        if got != expected:
-            print(f"FAILED: {what}: got {got}, expected {expected}")
-            failed += 1
-    with tempfile.TemporaryDirectory() as root:
-        os.makedirs(os.path.join(root, 'core'))
-        with open(os.path.join(root, 'core', 'Texts.h'), 'w', encoding='utf-8') as f:
-            f.write('// no literal at all\n')
-        os.makedirs(os.path.join(root, 'platform'))
-        with open(os.path.join(root, 'platform', 'Reasons.h'), 'w', encoding='utf-8') as f:
-            f.write('inline QString r() { return QStringLiteral("理由"); }\n')
-        open(os.path.join(root, 'main.cpp'), 'w').close()
-        with contextlib.redirect_stdout(io.StringIO()):
-            result = check(root)
-        if result != 1:
-            print("FAILED: a header without templates passed")
-            failed += 1
-    print(f"{len(cases) + 1 - failed} passed, {failed} failed")
-    return 1 if failed else 0
-
-
 def main(argv):
-    if argv[1:] == ['--self-test']:
-        return self_test()
     if len(argv) != 2:
         print(__doc__)
         return 2
