@@ -179,7 +179,7 @@ QtMessageHandler g_previous = nullptr;
 void creationHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (g_creating && type == QtFatalMsg) {
-        std::fprintf(stderr, "%s: cannot open a display; the launcher needs a graphical desktop "
+        std::fprintf(stderr, "%s: cannot open a display; it needs a graphical desktop "
                              "(DISPLAY or WAYLAND_DISPLAY).\n",
                      qPrintable(QCoreApplication::applicationName().isEmpty()
                                         ? QStringLiteral("TOLVStrel")
