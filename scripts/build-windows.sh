@@ -5,6 +5,11 @@
 #   demo/           the same with the demo stand-ins TOLV_Pre.exe, STATIC.exe and TOLV_Post.exe
 #   TOLVStrel-<version>-win64.exe   the installer (NSIS), and .zip, the application folder
 # The Qt archive is ../shared/windows/qt6.4.2-mingw64.tar.xz beside the source tree, or $TOLV_QT_ARCHIVE.
+#
+# Authenticode signing, when a certificate is given: TOLV_SIGN_PFX names the certificate with its
+# private key (.pfx), TOLV_SIGN_PASSWORD_FILE a file holding its password, TOLV_SIGN_TIMESTAMP_URL a
+# time-stamp server (optional). TOLVStrel.exe in the installer and the ZIP, the installer and the
+# uninstaller it writes are then signed while CPack packages (packaging/windows/sign.cmake).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
@@ -26,6 +31,20 @@ if [[ "$(cat "$qt/.unpacked" 2>/dev/null)" != "$sum" ]]; then
     mkdir -p "$qt"
     tar -xJf "$archive" -C "$qt"
     echo "$sum" > "$qt/.unpacked"
+fi
+
+if [[ -n "${TOLV_SIGN_PFX:-}" ]]; then
+    [[ -r "$TOLV_SIGN_PFX" ]] || { echo "TOLV_SIGN_PFX: cannot read $TOLV_SIGN_PFX" >&2; exit 1; }
+    TOLV_SIGN_PFX=$(realpath "$TOLV_SIGN_PFX")
+    if [[ -n "${TOLV_SIGN_PASSWORD_FILE:-}" ]]; then
+        [[ -r "$TOLV_SIGN_PASSWORD_FILE" ]] ||
+            { echo "TOLV_SIGN_PASSWORD_FILE: cannot read $TOLV_SIGN_PASSWORD_FILE" >&2; exit 1; }
+        export TOLV_SIGN_PASSWORD_FILE=$(realpath "$TOLV_SIGN_PASSWORD_FILE")
+    fi
+    export TOLV_SIGN_PFX TOLV_SIGN_TIMESTAMP_URL="${TOLV_SIGN_TIMESTAMP_URL:-}"
+    echo "Signing with $TOLV_SIGN_PFX${TOLV_SIGN_TIMESTAMP_URL:+, time stamps from $TOLV_SIGN_TIMESTAMP_URL}"
+else
+    echo "No certificate given (TOLV_SIGN_PFX): the launcher, the installer and the uninstaller are unsigned"
 fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \

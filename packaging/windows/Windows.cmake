@@ -76,8 +76,9 @@ if(MSVC)
 endif()
 
 # Installer: for the current user only, no administrator rights, into a folder the user can write
-# (the launcher writes run.dat and solver.bat into its own folder). The uninstaller removes the
-# files it installed, one by one, and so keeps run.dat and solver.bat and with them the folder.
+# (the launcher writes run.dat and solver.bat into its own folder), in English or Japanese, one
+# installation per folder; installer.nsh says how. The uninstaller removes the files it installed,
+# one by one, and so keeps run.dat, solver.bat and the suite's programs and with them the folder.
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_MONOLITHIC_INSTALL ON)
 set(CPACK_STRIP_FILES TRUE)
@@ -92,31 +93,84 @@ set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/resources/tolv.ico")
 set(CPACK_NSIS_INSTALLED_ICON_NAME TOLVStrel.exe)
 set(CPACK_NSIS_CONTACT "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
-# The shortcut starts in the application folder: SetOutPath sets the working folder it records.
-set(CPACK_NSIS_CREATE_ICONS_EXTRA
-    "SetOutPath \\\"$INSTDIR\\\"\nCreateShortCut \\\"$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\TOLVStrel.lnk\\\" \\\"$INSTDIR\\\\TOLVStrel.exe\\\"")
-set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete \\\"$SMPROGRAMS\\\\$MUI_TEMP\\\\TOLVStrel.lnk\\\"")
+# No license page: CPack would show its English placeholder, which grants nothing.
+set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
+# installer.nsh's functions: the folder's uninstall entry and Start-menu folder are chosen before
+# anything is installed, the links made in that folder (the launcher's starts in the application
+# folder), the entry's name, publisher and comment written after CPack's values.
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "Call TolvChooseEntry")
+set(CPACK_NSIS_CREATE_ICONS_EXTRA "Call TolvCreateLinks")
+set(CPACK_NSIS_DELETE_ICONS_EXTRA "!insertmacro TOLV_DELETE_LINKS $MUI_TEMP")
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "Call TolvWriteEntry")
 # The ZIP holds the application folder as one folder (CPack's default for archives).
 
+# The Japanese user guide, docs/ja/ (guide.html and its images), into docs\ja\ of the application
+# folder, when it is there at packaging time; the installer then adds a Start-menu link to it.
+set(TOLV_GUIDE_JA_DIR "${PROJECT_SOURCE_DIR}/docs/ja" CACHE PATH
+    "The Japanese user guide's folder (guide.html and its images), installed when it exists")
+install(DIRECTORY "${TOLV_GUIDE_JA_DIR}/" DESTINATION "${TOLV_INSTALL_APPDIR}/docs/ja"
+        COMPONENT launcher OPTIONAL)
+
+# Authenticode: with a certificate named at packaging time (TOLV_SIGN_PFX, see sign.cmake),
+# TOLVStrel.exe is signed as installed into the installer and the ZIP, after CPack has stripped it;
+# makensis signs the installer and its uninstaller (installer.nsh). Without one, nothing is signed.
+install(CODE "set(TOLV_SIGN_FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TOLV_INSTALL_APPDIR}/TOLVStrel.exe\")
+    include(\"${CMAKE_CURRENT_LIST_DIR}/sign.cmake\")" COMPONENT launcher)
+
 # CMake's NSIS template installs for all users with administrator rights (and, for a user without
-# them, into Documents), as a 32-bit program. Our copy of it installs for the current user: same
-# template, those lines changed, each change checked so that a new CMake cannot quietly undo it.
+# them, into Documents), as a 32-bit program, in 60 languages, with one uninstall entry whatever the
+# folder. Our copy of it installs for the current user, in English and Japanese, one entry per
+# folder (installer.nsh): same template, changed here, each change checked so that a new CMake
+# cannot quietly undo it.
 file(READ "${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in" template)
-foreach(change
-        "RequestExecutionLevel admin|RequestExecutionLevel user"
-        "SetShellVarContext all|SetShellVarContext current"
-        "StrCpy $INSTDIR \"$DOCUMENTS\\@CPACK_PACKAGE_INSTALL_DIRECTORY@\"|"
-        "HKLM \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall|SHCTX \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")
-    string(FIND "${change}" "|" bar)
-    string(SUBSTRING "${change}" 0 ${bar} from)
-    math(EXPR bar "${bar} + 1")
-    string(SUBSTRING "${change}" ${bar} -1 to)
+function(tolv_nsis_change from to)
     string(FIND "${template}" "${from}" at)
     if(at LESS 0)
         message(FATAL_ERROR "CMake's NSIS template has changed: no '${from}' in it")
     endif()
     string(REPLACE "${from}" "${to}" template "${template}")
+    set(template "${template}" PARENT_SCOPE)
+endfunction()
+tolv_nsis_change("RequestExecutionLevel admin" "RequestExecutionLevel user")
+tolv_nsis_change("SetShellVarContext all" "SetShellVarContext current")
+tolv_nsis_change("StrCpy $INSTDIR \"$DOCUMENTS\\@CPACK_PACKAGE_INSTALL_DIRECTORY@\"" "")
+tolv_nsis_change("HKLM \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+                 "SHCTX \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")
+# The uninstall entry is this folder's, $TolvEntry, in the installer and the uninstaller.
+tolv_nsis_change("CurrentVersion\\Uninstall\\@CPACK_PACKAGE_INSTALL_REGISTRY_KEY@"
+                 "CurrentVersion\\Uninstall\\$TolvEntry")
+tolv_nsis_change("Function un.onInit\n" "Function un.onInit\n  Call un.TolvInit\n")
+# Its Start-menu folder is the one of its own entry, not the folder installed last.
+tolv_nsis_change("!insertmacro MUI_STARTMENU_GETFOLDER Application $MUI_TEMP" "StrCpy $MUI_TEMP \"$START_MENU\"")
+# The folder installed last is forgotten only by its own uninstaller.
+tolv_nsis_change("DeleteRegKey SHCTX \"Software\\@CPACK_PACKAGE_VENDOR@\\@CPACK_PACKAGE_INSTALL_REGISTRY_KEY@\""
+                 "Call un.TolvForgetFolder")
+# The uninstaller's link in the installer's language; no English in the list of details.
+tolv_nsis_change("\"$SMPROGRAMS\\$STARTMENU_FOLDER\\Uninstall.lnk\""
+                 "\"$SMPROGRAMS\\$STARTMENU_FOLDER\\$(TolvUninstallLink).lnk\"")
+tolv_nsis_change("DetailPrint \"Set install registry entry: '$1' to '$0'\"" "")
+# Our part, with the values it needs, where the template takes definitions.
+tolv_nsis_change("@CPACK_NSIS_DEFINES@" "@CPACK_NSIS_DEFINES@
+  !define TOLV_NAME \"@CPACK_NSIS_PACKAGE_NAME@\"
+  !define TOLV_UNINSTALLER \"@CPACK_NSIS_UNINSTALL_NAME@.exe\"
+  !define TOLV_VENDOR_KEY \"Software\\@CPACK_PACKAGE_VENDOR@\\@CPACK_PACKAGE_INSTALL_REGISTRY_KEY@\"
+  !define TOLV_DEFAULT_DIR \"@CPACK_NSIS_INSTALL_ROOT@\\@CPACK_PACKAGE_INSTALL_DIRECTORY@\"
+  !define TOLV_SIGN '\"${CMAKE_COMMAND}\" \"-DTOLV_SIGN_FILE=%1\" -P \"${CMAKE_CURRENT_LIST_DIR}/sign.cmake\"'
+  !include /CHARSET=UTF8 \"${CMAKE_CURRENT_LIST_DIR}/installer.nsh\"")
+# Each page's texts and callbacks just before it.
+foreach(page MUI_PAGE_WELCOME MUI_PAGE_DIRECTORY MUI_PAGE_STARTMENU MUI_PAGE_INSTFILES MUI_PAGE_FINISH
+             MUI_UNPAGE_CONFIRM MUI_UNPAGE_INSTFILES)
+    tolv_nsis_change("!insertmacro ${page}" "!insertmacro TOLV_BEFORE_${page}\n  !insertmacro ${page}")
 endforeach()
+# English, the first and so the default, and Japanese, for the rest of the template's languages.
+string(FIND "${template}" "!insertmacro MUI_LANGUAGE \"English\"" at)
+if(at LESS 0)
+    message(FATAL_ERROR "CMake's NSIS template has changed: English is not among its languages")
+endif()
+string(REGEX REPLACE "!insertmacro MUI_LANGUAGE \"[A-Za-z]+\"[^\n]*" "" template "${template}")
+string(SUBSTRING "${template}" 0 ${at} head)
+string(SUBSTRING "${template}" ${at} -1 rest)
+set(template "${head}!insertmacro MUI_LANGUAGE \"English\"\n  !insertmacro MUI_LANGUAGE \"Japanese\"${rest}")
 # A 64-bit installer for the 64-bit program (it then also runs where Windows has no 32-bit layer),
 # said after the template's first line, which begins with a byte-order mark.
 string(FIND "${template}" "\n" first)

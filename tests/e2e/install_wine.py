@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """The Windows installer under Wine, as a user without administrator rights would run it.
 
-Runs the NSIS installer silently (/S) in the Wine prefix (WINEPREFIX), checks the application
-folder under %LOCALAPPDATA%\\Programs\\TOLVStrel, the Start-menu shortcut (its working folder is
-the application folder) and the per-user uninstall entry; starts the installed launcher through the
-shortcut on an X display and ends it with its End button; then, with a run.dat and a solver.bat in
-the folder as the launcher leaves them, runs the uninstaller silently and checks that it removed
-what it installed and kept those two files.
+In one Wine prefix, installations through the installer's pages in Japanese (Wine's display language
+follows LANG) into the default folder and in English into a folder given with /D=, a silent one into a
+third, a silent update (into the folder installed last); the first copy's launcher started through its
+link and ended; then the uninstallers, through their pages in the other language or silently. After
+each step every installed copy must be whole, with its own uninstall entry and Start-menu folder, and
+each uninstalled one must have kept run.dat, solver.bat and a suite's program. Window titles show the
+language; every page is photographed.
 """
 
 import argparse
@@ -25,7 +26,16 @@ INSTALLED = ('TOLVStrel.exe', 'Qt6Core.dll', 'Qt6Gui.dll', 'Qt6Widgets.dll', 'li
              'libgcc_s_seh-1.dll', 'libwinpthread-1.dll', 'platforms/qwindows.dll',
              'imageformats/qjpeg.dll', 'imageformats/qico.dll', 'styles/qwindowsvistastyle.dll',
              'Uninstall.exe')
-UNINSTALL_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\TOLVStrel'
+KEPT = ['TOLV_Pre.exe', 'run.dat', 'solver.bat']
+UNINSTALL_ROOT = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+LANGUAGES = {  # the uninstaller's and the guide's links last
+    'ja': dict(locale='ja_JP.UTF-8', setup='TOLVStrel セットアップ', uninstall='TOLVStrel アンインストール',
+               publisher='TOLVStrel 開発チーム', links=['TOLVStrel のアンインストール.lnk', 'TOLVStrel 使い方.lnk']),
+    'en': dict(locale='C.UTF-8', setup='TOLVStrel Setup', uninstall='TOLVStrel Uninstall',
+               publisher='TOLVStrel developers', links=['Uninstall TOLVStrel.lnk', 'TOLVStrel User Guide.lnk'])}
+# Both blocks of the version information and its list of translations, as the program's bytes hold them.
+VERSION_INFO = [text.encode('utf-16-le') for text in ('040904B0', '041103A4', 'TOLVStrel 弾塑性有限変位解析ソフトウェア')]
+VERSION_INFO.append(bytes.fromhex('0904b0041104a403'))
 
 
 def wine(x, *args, timeout=120):
@@ -42,6 +52,74 @@ def unix_path(x, windows):
 def expect(what, condition, detail=''):
     if not condition:
         raise Failure(f"{what} {detail}".strip())
+
+
+def speak(x, language):
+    x.env.update(LANG=LANGUAGES[language]['locale'], LC_ALL=LANGUAGES[language]['locale'])
+
+
+def entries(x):
+    """TOLVStrel's uninstall entries, {key: {value name: text}}, from an export of the registry."""
+    reg = os.path.join(x.workdir, 'entries.reg')
+    for _ in range(3):  # once, an export found no entry just after one was seen
+        if os.path.exists(reg):
+            os.remove(reg)
+        code, entries.said = wine(x, 'reg', 'export', UNINSTALL_ROOT, 'Z:' + reg.replace('/', '\\'), '/y')
+        if code == 0:
+            break
+    found = {}
+    with open(reg, encoding='utf-16') if os.path.exists(reg) else open(os.devnull) as f:
+        for line in f.read().splitlines():
+            if line.startswith('['):
+                values = found.setdefault(line[1:-1].rsplit('\\', 1)[-1], {})
+            elif '"="' in line:
+                name, value = line[1:-1].split('"="', 1)
+                values[name] = value.replace('\\\\', '\\').replace('\\"', '"')
+    return {k: v for k, v in found.items() if k == 'TOLVStrel' or k.startswith('TOLVStrel-')}
+
+
+def walk(x, argv, title, shot, waits):
+    """Takes an installer's or uninstaller's pages with Enter, each photographed first, once waits[i] holds."""
+    x.start(['wine', *argv], x.workdir, 'setup.log')
+    window = x.wait_window(title, '^' + ere_escape(title), timeout=60)
+    for page, ready in enumerate(waits, 1):
+        wait_until(f"page {page} of '{title}'", ready or (lambda: True), timeout=60)
+        time.sleep(1.5)
+        x.screenshot(f'{shot}-{page}.png')
+        x.activate(window)
+        x.keys('Return')
+    x.wait_gone(title, window, timeout=30)
+
+
+def check_installed(x, copies, guide):
+    found = entries(x)
+    expect("one uninstall entry per installed copy", len(found) == len(copies), f"{sorted(found)} {entries.said}")
+    for copy in copies.values():
+        language = LANGUAGES[copy['language']]
+        entry = [e for e in found.values() if e.get('UninstallString') == f'"{copy["win"]}\\Uninstall.exe"']
+        expect(f"the uninstall entry of {copy['win']}, its Start-menu folder and publisher", len(entry) == 1 and
+               (entry[0]['StartMenu'], entry[0]['Publisher']) == (copy['menu'], language['publisher']), str(found))
+        for name in INSTALLED + (('docs/ja/guide.html',) if guide else ()):
+            expect(f"installed {name}", os.path.isfile(os.path.join(copy['unix'], name)), f"in {copy['unix']}")
+        with open(os.path.join(copy['unix'], 'TOLVStrel.exe'), 'rb') as f:
+            program = f.read()
+        expect("English and Japanese version information", all(part in program for part in VERSION_INFO))
+        expect(f"Start-menu links in {copy['language']}", sorted(os.listdir(copy['menu_unix']))
+               == sorted(['TOLVStrel.lnk', *language['links'][:2 if guide else 1]]), copy['menu_unix'])
+        with open(os.path.join(copy['menu_unix'], 'TOLVStrel.lnk'), 'rb') as f:
+            shortcut = f.read()
+        # The working folder is stored as text in the shortcut, ANSI or UTF-16.
+        expect("shortcut's working folder is the application folder",
+               copy['win'].encode('utf-16-le') in shortcut or copy['win'].encode('cp932') in shortcut)
+
+
+def check_uninstalled(copy):
+    left = sorted(os.path.relpath(os.path.join(d, f), copy['unix']) for d, _, files in os.walk(copy['unix'])
+                  for f in files)
+    # Run from its folder (_?=), the silent uninstaller cannot delete itself.
+    left = [f for f in left if f != 'Uninstall.exe']
+    expect(f"only {KEPT} left in {copy['win']}", left == KEPT, str(left))
+    expect("its Start-menu folder removed", not os.path.exists(copy['menu_unix']), copy['menu_unix'])
 
 
 def main():
@@ -61,27 +139,33 @@ def main():
         x.open(env)
         _, out = wine(x, 'cmd', '/c', 'echo %LOCALAPPDATA%^|%APPDATA%')
         local, roaming = out.strip().split('|')
-        folder_win = local + r'\Programs\TOLVStrel'
-        folder = unix_path(x, folder_win)
-        link_win = roaming + r'\Microsoft\Windows\Start Menu\Programs\TOLVStrel\TOLVStrel.lnk'
-        link = unix_path(x, link_win)
+        menus = roaming + r'\Microsoft\Windows\Start Menu\Programs'
+        installer = os.path.abspath(args.installer)
+        guide = os.path.isfile(os.path.join(args.source, 'docs', 'ja', 'guide.html'))
+        copies = {}
 
-        code, _ = wine(x, os.path.abspath(args.installer), '/S')
-        expect("installer exit code 0", code == 0, f"(got {code})")
-        wait_until("the installed files", lambda: os.path.exists(os.path.join(folder, 'Uninstall.exe')), 30)
-        for name in INSTALLED:
-            expect(f"installed {name}", os.path.isfile(os.path.join(folder, name)), f"in {folder}")
-        expect("the Start-menu shortcut", os.path.isfile(link), link)
-        with open(link, 'rb') as f:
-            shortcut = f.read()
-        # The working folder is stored as text in the shortcut, ANSI or UTF-16.
-        expect("shortcut's working folder is the application folder",
-               folder_win.encode('utf-16-le') in shortcut or folder_win.encode('cp932') in shortcut)
-        code, out = wine(x, 'reg', 'query', UNINSTALL_KEY, '/v', 'UninstallString')
-        expect("per-user uninstall entry", code == 0 and 'Uninstall.exe' in out, out)
+        def installed(copy):
+            return lambda: any(e.get('InstallLocation') == copy['win'] for e in entries(x).values())
 
-        # The installed launcher, through its shortcut; End ends it.
-        x.start(['wine', 'start', '/wait', link_win], work, 'launcher.log')
+        # A and B through the installer's pages, C silently, then a silent update: into C, installed last.
+        for name, win, language, menu, options in (
+                ('A', local + r'\Programs\TOLVStrel', 'ja', 'TOLVStrel', []),
+                ('B', r'C:\TOLV-2', 'en', 'TOLVStrel (2)', [r'/D=C:\TOLV-2']),
+                ('C', r'C:\TOLV-3', 'ja', 'TOLVStrel (3)', ['/S', r'/D=C:\TOLV-3']),
+                ('C', r'C:\TOLV-3', 'en', 'TOLVStrel (3)', ['/S'])):
+            speak(x, language)
+            copies[name] = copy = dict(win=win, unix=unix_path(x, win), language=language, menu=menu,
+                                       menu_unix=unix_path(x, menus + '\\' + menu))
+            if '/S' in options:
+                code, _ = wine(x, installer, *options)
+                expect("silent installer exit code 0", code == 0, f"(got {code})")
+            else:
+                walk(x, [installer, *options], LANGUAGES[language]['setup'],
+                     os.path.join(args.shots, f'wine-{language}-setup'), [None, None, installed(copy)])
+            check_installed(x, copies, guide)
+
+        # A's launcher, through its shortcut; End ends it.
+        x.start(['wine', 'start', '/wait', menus + r'\TOLVStrel\TOLVStrel.lnk'], work, 'launcher.log')
         main_window = x.wait_window('installed launcher', '^' + ere_escape(MAIN_TITLE) + '$', timeout=60)
         time.sleep(1)
         x.screenshot(os.path.join(args.shots, 'wine-installed-launcher.png'))
@@ -89,21 +173,25 @@ def main():
         x.click(main_window, *centres['cmd_End'])
         x.wait_gone('installed launcher', main_window, timeout=20)
 
-        # What the launcher writes into its folder stays when it is uninstalled.
-        with open(os.path.join(folder, 'run.dat'), 'wb') as f:
-            f.write('C:\\解析 データ\\m.dat\r\n'.encode('cp932'))
-        with open(os.path.join(folder, 'solver.bat'), 'wb') as f:
-            f.write(b'STATIC.exe\r\nPAUSE\r\n')
-        code, _ = wine(x, folder_win + r'\Uninstall.exe', '/S', '_?=' + folder_win)
-        expect("uninstaller exit code 0", code == 0, f"(got {code})")
-        left = sorted(os.path.relpath(os.path.join(d, f), folder) for d, _, files in os.walk(folder)
-                      for f in files)
-        # Run from its folder (_?=), the uninstaller cannot delete itself.
-        left = [f for f in left if f != 'Uninstall.exe']
-        expect("only run.dat and solver.bat left", left == ['run.dat', 'solver.bat'], str(left))
-        expect("shortcut removed", not os.path.exists(link))
-        code, _ = wine(x, 'reg', 'query', UNINSTALL_KEY)
-        expect("uninstall entry removed", code != 0)
+        # What the launcher writes into its folder, and the suite's programs, stay when it is uninstalled.
+        for copy in copies.values():
+            for name, data in (('run.dat', 'C:\\解析 データ\\m.dat\r\n'.encode('cp932')),
+                               ('solver.bat', b'STATIC.exe\r\nPAUSE\r\n'), ('TOLV_Pre.exe', b'MZ')):
+                with open(os.path.join(copy['unix'], name), 'wb') as f:
+                    f.write(data)
+        for name, language in (('B', 'ja'), ('A', 'en'), ('C', None)):
+            copy = copies.pop(name)
+            uninstaller = copy['win'] + r'\Uninstall.exe'
+            if language:
+                speak(x, language)
+                walk(x, [uninstaller], LANGUAGES[language]['uninstall'],
+                     os.path.join(args.shots, f'wine-{language}-uninstall'),
+                     [None, lambda: not installed(copy)()])
+            else:
+                code, _ = wine(x, uninstaller, '/S', '_?=' + copy['win'])
+                expect("silent uninstaller exit code 0", code == 0, f"(got {code})")
+            check_uninstalled(copy)
+            check_installed(x, copies, guide)
         failed = False
         print("installer check complete", flush=True)
     except (Failure, subprocess.TimeoutExpired, OSError, ValueError) as failure:
