@@ -63,7 +63,7 @@ wine_prefix_close
 wine_prefix_open "$build/wine-install" gui
 wineserver -k >/dev/null 2>&1 || true
 installer="$build/TOLVStrel-$version-win64.exe"
-/usr/bin/python3 tests/e2e/install_wine.py --installer "$installer" --source . --shots "$shots" || failed=1
+/usr/bin/python3 tests/e2e/install_wine.py --installer "$installer" --texts "$build/tests/wintexts.exe" --source . --shots "$shots" || failed=1
 
 echo "== Signatures, against the throw-away certificate"
 rm -f "$signing/installer.sig"

@@ -6,8 +6,8 @@ follows LANG) into the default folder and in English into a folder given with /D
 third, a silent update (into the folder installed last); the first copy's launcher started through its
 link and ended; then the uninstallers, through their pages in the other language or silently. After
 each step every installed copy must be whole, with its own uninstall entry and Start-menu folder, and
-each uninstalled one must have kept run.dat, solver.bat and a suite's program. Window titles show the
-language; every page is photographed.
+each uninstalled one must have kept run.dat, solver.bat and a suite's program. Every page is read back
+from its window (tests/windows/wintexts.cpp), must speak its language throughout, and is photographed.
 """
 
 import argparse
@@ -29,9 +29,9 @@ INSTALLED = ('TOLVStrel.exe', 'Qt6Core.dll', 'Qt6Gui.dll', 'Qt6Widgets.dll', 'li
 KEPT = ['TOLV_Pre.exe', 'run.dat', 'solver.bat']
 UNINSTALL_ROOT = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 LANGUAGES = {  # the uninstaller's and the guide's links last
-    'ja': dict(locale='ja_JP.UTF-8', setup='TOLVStrel セットアップ', uninstall='TOLVStrel アンインストール',
+    'ja': dict(locale='ja_JP.UTF-8', setup='TOLVStrel セットアップ', uninstall='TOLVStrel アンインストール', cancel='キャンセル',
                publisher='TOLVStrel 開発チーム', links=['TOLVStrel のアンインストール.lnk', 'TOLVStrel 使い方.lnk']),
-    'en': dict(locale='C.UTF-8', setup='TOLVStrel Setup', uninstall='TOLVStrel Uninstall',
+    'en': dict(locale='C.UTF-8', setup='TOLVStrel Setup', uninstall='TOLVStrel Uninstall', cancel='Cancel',
                publisher='TOLVStrel developers', links=['Uninstall TOLVStrel.lnk', 'TOLVStrel User Guide.lnk'])}
 # Both blocks of the version information and its list of translations, as the program's bytes hold them.
 VERSION_INFO = [text.encode('utf-16-le') for text in ('040904B0', '041103A4', 'TOLVStrel 弾塑性有限変位解析ソフトウェア')]
@@ -56,6 +56,7 @@ def expect(what, condition, detail=''):
 
 def speak(x, language):
     x.env.update(LANG=LANGUAGES[language]['locale'], LC_ALL=LANGUAGES[language]['locale'])
+    walk.language = language
 
 
 def entries(x):
@@ -78,13 +79,33 @@ def entries(x):
     return {k: v for k, v in found.items() if k == 'TOLVStrel' or k.startswith('TOLVStrel-')}
 
 
+def japanese(text):
+    return any('\u3040' <= c <= '\u30ff' or '\u4e00' <= c <= '\u9fff' or '\uff00' <= c <= '\uffef' for c in text)
+
+
+def read_page(x, texts, title, language, shot):
+    """The page's texts as its window holds them: in the language, with no text of the other one."""
+    code, out = wine(x, texts, title, timeout=30)
+    with open(shot + '.txt', 'w', encoding='utf-8') as f:
+        f.write(out)
+    lines = [line for line in out.splitlines() if line.strip()]
+    expect(f"the texts of '{title}'", code == 0 and LANGUAGES[language]['cancel'] in lines, f"{code} {lines}")
+    # Each sentence, label or caption; paths, the version line and "TOLVStrel" alone carry no language.
+    words = [line for line in lines if any(c.isalpha() for c in line.replace('TOLVStrel', ''))
+             and ':\\' not in line and not line.startswith('TOLVStrel 1.')]
+    other = [line for line in words if japanese(line) != (language == 'ja')]
+    expect(f"every text of '{title}' in {language}", not other, str(other))
+
+
 def walk(x, argv, title, shot, waits):
-    """Takes an installer's or uninstaller's pages with Enter, each photographed first, once waits[i] holds."""
+    """Takes an installer's or uninstaller's pages with Enter once waits[i] holds, each read back and
+    photographed first."""
     x.start(['wine', *argv], x.workdir, 'setup.log')
     window = x.wait_window(title, '^' + ere_escape(title), timeout=60)
     for page, ready in enumerate(waits, 1):
         wait_until(f"page {page} of '{title}'", ready or (lambda: True), timeout=60)
         time.sleep(1.5)
+        read_page(x, walk.texts, title, walk.language, f'{shot}-{page}')
         x.screenshot(f'{shot}-{page}.png')
         x.activate(window)
         x.keys('Return')
@@ -125,10 +146,12 @@ def check_uninstalled(copy):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument('--installer', required=True)
+    parser.add_argument('--texts', required=True, help="tests/windows' wintexts.exe")
     parser.add_argument('--source', required=True)
     parser.add_argument('--shots', default=os.path.join(tempfile.gettempdir(), 'tolvstrel-wine-shots'))
     args = parser.parse_args()
     os.makedirs(args.shots, exist_ok=True)
+    walk.texts = os.path.abspath(args.texts)
 
     work = tempfile.mkdtemp(prefix='tolv-wine-install-')
     x = XSession(work, width=1024, height=768)
