@@ -47,6 +47,10 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes);
 // own, which lies in `appFolder`).
 Outcome start(const QString &path, const QString &argText, const QString &appFolder);
 
+// Can the system's command interpreter run a batch file of the folder with the folder as its
+// current one? (cmd.exe takes no network folder and no path past its limit; tolvbat takes any.)
+Outcome batchFolderUsable(const QString &folder);
+
 #ifndef Q_OS_WIN
 // How spawn() sets up the program it starts. It never inherits a descriptor of ours but standard
 // input, output and error, whatever a library opened without close-on-exec.

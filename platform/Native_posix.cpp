@@ -345,4 +345,9 @@ Outcome start(const QString &path, const QString &argText, const QString &appFol
     return success();
 }
 
+Outcome batchFolderUsable(const QString &)
+{
+    return success();
+}
+
 } // namespace tolv::native

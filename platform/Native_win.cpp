@@ -325,4 +325,17 @@ Outcome start(const QString &path, const QString &argText, const QString &appFol
     return success();
 }
 
+Outcome batchFolderUsable(const QString &folder)
+{
+    switch (win::batchFolderProblem(folder)) {
+    case win::FolderProblem::Network:
+        return Outcome::failure(reason::networkFolder());
+    case win::FolderProblem::TooLong:
+        return Outcome::failure(reason::folderTooLong(folder.size(), win::BatchFolderLimit));
+    case win::FolderProblem::None:
+        break;
+    }
+    return success();
+}
+
 } // namespace tolv::native

@@ -1,6 +1,5 @@
 #include "QtPlatform.h"
 
-#include "CommandLines.h"
 #include "MessageBox.h"
 #include "Native.h"
 #include "Reasons.h"
@@ -107,20 +106,7 @@ Outcome QtPlatform::setCurrentDir(const QString &path)
 
 Outcome QtPlatform::batchFolderUsable(const QString &folder) const
 {
-#ifdef Q_OS_WIN
-    switch (win::batchFolderProblem(folder)) {
-    case win::FolderProblem::Network:
-        return Outcome::failure(reason::networkFolder());
-    case win::FolderProblem::TooLong:
-        return Outcome::failure(reason::folderTooLong(folder.size(), win::BatchFolderLimit));
-    case win::FolderProblem::None:
-        break;
-    }
-#else
-    // tolvbat takes any folder that the system does.
-    Q_UNUSED(folder);
-#endif
-    return success();
+    return native::batchFolderUsable(folder);
 }
 
 void QtPlatform::critical(const QString &title, const QString &text)
