@@ -321,7 +321,6 @@ void TestFilenameRun::postRun_data()
             << 290 << "/home/taro.inoue/beam.ind.in" << "/home/taro.inoue/beam"
             << "/home/taro.inoue/beam.ind.in" << OldRecord;
     // A damaged record does not stop the Run that replaces it.
-    QTest::newRow("empty run.dat") << 290 << "/data/beam.ind.in" << "/data/beam" << "/data/beam.ind.in" << "";
     QTest::newRow("run.dat that did not decode")
             << 290 << "/data/beam.ind.in" << "/data/beam" << "/data/beam.ind.in"
             << QString(OldRecord).replace("/old/", "/\ufffd/");
