@@ -45,13 +45,13 @@ inline QString cannotRead(const QString &path, const QString &reason)
     return QStringLiteral("%1を読み込めません。\r\n%2").arg(path, reason);
 }
 // The reason for a file whose wanted fields run past what the launcher reads of it.
-inline const QString FieldsTooLong = QStringLiteral("必要な項目が読み込める長さを超えています");
+inline const QString FieldsTooLong = QStringLiteral("必要な項目が読み込める長さを超えています。");
 // The reasons for a run.dat that is there but holds no whole record.
 inline const QString RecordUndecodable =
-        QStringLiteral("システムの文字コードで読めない文字が含まれています（別の文字コードのコンピュータで書かれたファイルと思われます）");
+        QStringLiteral("システムの文字コードで読めない文字が含まれています（別の文字コードのコンピュータで書かれたファイルと思われます）。");
 inline QString recordIncomplete(int given)
 {
-    return QStringLiteral("記録が不完全です（5 件のファイル名のうち %1 件しかありません）").arg(given);
+    return QStringLiteral("記録が不完全です（5件のファイル名のうち%1件しかありません）。").arg(given);
 }
 inline QString cannotChangeDir(const QString &folder, const QString &reason)
 {
@@ -60,19 +60,19 @@ inline QString cannotChangeDir(const QString &folder, const QString &reason)
 // The reasons for a path that run.dat cannot hold: the field reader would not give it back.
 inline QString pathHoldsLineEnd(const QString &path)
 {
-    return QStringLiteral("ファイル名に改行文字が含まれています: %1").arg(path);
+    return QStringLiteral("ファイル名（%1）に改行文字が含まれています。").arg(path);
 }
 inline QString pathHoldsNul(const QString &path)
 {
-    return QStringLiteral("ファイル名に NUL 文字が含まれています: %1").arg(path);
+    return QStringLiteral("ファイル名（%1）に NUL 文字が含まれています。").arg(path);
 }
 inline QString pathStartsWithQuote(const QString &path)
 {
-    return QStringLiteral("ファイル名が二重引用符で始まっています: %1").arg(path);
+    return QStringLiteral("ファイル名（%1）が二重引用符で始まっています。").arg(path);
 }
 inline QString pathQuoteNeedsQuotes(const QString &path)
 {
-    return QStringLiteral("ファイル名に二重引用符とカンマまたは前後の空白が含まれています: %1").arg(path);
+    return QStringLiteral("ファイル名（%1）に二重引用符と、カンマまたは前後の空白が含まれています。").arg(path);
 }
 inline QString solverFolderUnusable(const QString &folder, const QString &reason)
 {

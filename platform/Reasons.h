@@ -7,55 +7,56 @@ namespace tolv::reason {
 
 inline QString notEncodable()
 {
-    return QStringLiteral("システムの文字コードで表せない文字がファイル名に含まれています");
+    return QStringLiteral("システムの文字コードで表せない文字がファイル名に含まれています。");
 }
 inline QString nameNotExact(const QString &path)
 {
-    return QStringLiteral("名前をシステムの文字コードで正しく表せません: %1").arg(path);
+    return QStringLiteral("名前（%1）をシステムの文字コードで正しく表せません。").arg(path);
 }
 inline QString notRegularFile()
 {
-    return QStringLiteral("通常のファイルではありません");
+    return QStringLiteral("通常のファイルではありません。");
 }
 inline QString readOnlyFile()
 {
-    return QStringLiteral("読み取り専用のファイルです");
+    return QStringLiteral("読み取り専用のファイルです。");
 }
 inline QString tooLarge(qint64 limit)
 {
-    return QStringLiteral("ファイルが大きすぎます（先頭 %1 バイトに行の終わりがありません）").arg(limit);
+    return QStringLiteral("ファイルが大きすぎます（先頭%1バイトに行の終わりがありません）。").arg(limit);
 }
 inline QString tooLong(qint64 limit)
 {
-    return QStringLiteral("内容が長すぎます（%1 バイトを超えます）").arg(limit);
+    return QStringLiteral("内容が長すぎます（%1バイトを超えます）。").arg(limit);
 }
 inline QString holdsNul()
 {
-    return QStringLiteral("NUL 文字が含まれています");
+    return QStringLiteral("NUL 文字が含まれています。");
 }
 inline QString noInterpreter(const QString &path)
 {
-    return QStringLiteral("バッチファイルを実行するプログラムがありません: %1").arg(path);
+    return QStringLiteral("バッチファイルを実行するプログラム（%1）がありません。").arg(path);
 }
 inline QString batchPathSpecial()
 {
-    return QStringLiteral("バッチファイルのパスにコマンドインタプリタが特別に扱う文字が含まれています");
+    return QStringLiteral("バッチファイルのパスに、コマンドプロンプトが特別に扱う文字が含まれています。");
 }
 inline QString networkFolder()
 {
-    return QStringLiteral("ネットワーク上のフォルダは、バッチファイルを実行するコマンド プロンプトの作業フォルダにできません。"
-                          "共有フォルダにドライブ文字を割り当て（ネットワーク ドライブの割り当て）、そのドライブから起動してください");
+    return QStringLiteral("ネットワーク上のフォルダは、バッチファイルを実行するコマンドプロンプトの作業フォルダにできません。"
+                          "共有フォルダにドライブ文字を割り当て（「ネットワーク ドライブの割り当て」）、そのドライブから起動してください。");
 }
 inline QString folderTooLong(qsizetype length, int limit)
 {
-    return QStringLiteral("フォルダのパスが長すぎます（%1 文字。コマンド プロンプトで扱えるのは %2 文字までです）。"
-                          "もっと短いパスのフォルダにインストールしてください")
+    return QStringLiteral("フォルダのパスが長すぎます（%1文字）。後ろに「\\solver.bat」を加えてもコマンドプロンプトが"
+                          "扱える長さに収まるのは、%2文字までのフォルダです。"
+                          "より短いパスのフォルダに移してください。")
             .arg(length)
             .arg(limit);
 }
 inline QString ownPathUnreadable()
 {
-    return QStringLiteral("プログラム自身のパスを読み取れません");
+    return QStringLiteral("プログラム自身のパスを読み取れません。");
 }
 
 } // namespace tolv::reason

@@ -205,7 +205,7 @@ void TestQtPlatform::failedWriteKeepsOldFile()
     // its group may write is replaced (a shared folder).
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     out = m_p.replaceFile(path, "a\r\n");
-    QCOMPARE(out.reason(), QStringLiteral("読み取り専用のファイルです"));
+    QCOMPARE(out.reason(), QStringLiteral("読み取り専用のファイルです。"));
     QCOMPARE(readBytes(path), QByteArray("old\r\n"));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteGroup));
     QVERIFY(m_p.replaceFile(path, "old\r\n").ok());

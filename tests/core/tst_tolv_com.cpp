@@ -55,9 +55,9 @@ void TestTolvCom::readRunDat_data()
     const QString five = "C:\\w\\a.dat\r\nC:\\w\\a.ana\r\nC:\\w\\a.out\r\nC:\\w\\a.fem\r\nC:\\w\\a.ind.in\r\n";
     const QStringList fiveRead{"C:\\w\\a.dat", "C:\\w\\a.ana", "C:\\w\\a.out", "C:\\w\\a.fem",
                                "C:\\w\\a.ind.in"};
-    const QString incomplete = "記録が不完全です（5 件のファイル名のうち %1 件しかありません）";
+    const QString incomplete = "記録が不完全です（5件のファイル名のうち%1件しかありません）。";
     const QString undecodable =
-            "システムの文字コードで読めない文字が含まれています（別の文字コードのコンピュータで書かれたファイルと思われます）";
+            "システムの文字コードで読めない文字が含まれています（別の文字コードのコンピュータで書かれたファイルと思われます）。";
 
     QTest::newRow("five lines, windows folder") << true << RunDat::Present << five << Earlier << 1 << fiveRead << "";
     QTest::newRow("LF and CR line ends, posix folder")

@@ -165,7 +165,7 @@ void TestSolverStart::noUsableRecord_data()
     // A record that is not whole (the kinds are Read_RunDat's table): the earlier one in memory is
     // not taken for what the file lacks.
     QTest::newRow("three lines") << "m.dat\r\nC:\\data\\model01.ana\r\nx\r\n"
-                                 << cannotRead + "記録が不完全です（5 件のファイル名のうち 3 件しかありません）";
+                                 << cannotRead + "記録が不完全です（5件のファイル名のうち3件しかありません）。";
 }
 
 void TestSolverStart::noUsableRecord()
