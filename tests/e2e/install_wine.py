@@ -107,6 +107,10 @@ def walk(x, argv, title, shot, waits):
         time.sleep(1.5)
         read_page(x, walk.texts, title, walk.language, f'{shot}-{page}')
         x.screenshot(f'{shot}-{page}.png')
+        # The Japanese pages are the user guide's pictures (win-setup-1.png ...) with --guide.
+        if walk.guide and walk.language == 'ja':
+            name = os.path.basename(shot).replace('wine-ja-', 'win-')
+            x.window_shot(window, os.path.join(walk.guide, f'{name}-{page}.png'))
         x.activate(window)
         x.keys('Return')
     x.wait_gone(title, window, timeout=30)
@@ -149,9 +153,11 @@ def main():
     parser.add_argument('--texts', required=True, help="tests/windows' wintexts.exe")
     parser.add_argument('--source', required=True)
     parser.add_argument('--shots', default=os.path.join(tempfile.gettempdir(), 'tolvstrel-wine-shots'))
+    parser.add_argument('--guide', help="folder for the user guide's pictures of the Japanese pages")
     args = parser.parse_args()
     os.makedirs(args.shots, exist_ok=True)
     walk.texts = os.path.abspath(args.texts)
+    walk.guide = args.guide
 
     work = tempfile.mkdtemp(prefix='tolv-wine-install-')
     x = XSession(work, width=1024, height=768)

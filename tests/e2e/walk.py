@@ -29,6 +29,8 @@ APP_NAME = 'TOLVStrel'  # also the title that the launcher's popup windows carry
 STEPS = ('start_launcher', 'preprocessor', 'solver_by_file_name', 'postprocessor_linked', 'solver_linked',
          'nothing_asked_for', 'missing_program', 'end')
 TIME_LIMIT = 240  # seconds for the whole walk; CTest's own limit is above it
+# The user guide's pictures that the walk takes with --guide: shot name -> file of docs/ja/images/.
+GUIDE_PICTURES = {'open-file-dialog': 'linux-open-file-dialog.png', 'data-file-dialog': 'linux-filename-chosen.png'}
 
 
 def texts_of(texts_header, forms):
@@ -125,8 +127,9 @@ class Walk:
         self.work = tempfile.mkdtemp(prefix='tolv-e2e-')
         self.tree = os.path.join(self.work, 'tree')
         self.app = os.path.normpath(os.path.join(self.tree, args.app_subdir))
-        self.start_dir = os.path.join(self.work, 'start')
-        self.data = os.path.join(self.work, 'my data')  # a blank in the path on purpose
+        # A blank in the analysis's folder on purpose; the launcher starts elsewhere unless told.
+        self.data = os.path.join(self.work, args.data or 'my data')
+        self.start_dir = os.path.join(self.work, args.start or 'start')
         self.home = os.path.join(self.work, 'home')
         self.shots = args.shots
         self.log = SuiteLog(os.path.join(self.work, 'suite.log'))
@@ -142,9 +145,12 @@ class Walk:
     def note(self, text):
         print(f"[{time.strftime('%H:%M:%S')}] {text}", flush=True)
 
-    def shot(self, name):
+    def shot(self, name, window=None):
         path = self.x.screenshot(os.path.join(self.shots, f'{name}.png'))
         self.note(f"screenshot {path}")
+        if self.args.guide and name in GUIDE_PICTURES:
+            self.note("picture " + self.x.window_shot(window or self.main,
+                                                      os.path.join(self.args.guide, GUIDE_PICTURES[name])))
 
     # ---- set-up ---------------------------------------------------------------------------------
 
@@ -163,7 +169,7 @@ class Walk:
         os.makedirs(runtime, mode=0o700)
         env = {k: v for k, v in os.environ.items() if not k.startswith(('QT_', 'XDG_', 'DBUS_'))}
         env.update(HOME=self.home, XDG_RUNTIME_DIR=runtime, XDG_CONFIG_HOME=os.path.join(self.home, '.config'),
-                   LANG='C.UTF-8', LC_ALL='C.UTF-8', QT_QPA_PLATFORM='xcb', QT_SCALE_FACTOR='1',
+                   LANG=self.args.locale, LC_ALL=self.args.locale, QT_QPA_PLATFORM='xcb', QT_SCALE_FACTOR='1',
                    TOLV_SUITE_LOG=self.log.path, PATH=fakebin + os.pathsep + os.environ.get('PATH', ''))
         self.x.open(env)
         self.note(f"display {self.x.display}, work folder {self.work}")
@@ -236,11 +242,11 @@ class Walk:
         browse = self.x.wait_window('open-file dialog', '^' + ere_escape('TOLV/Strel-'))
         expect("open-file dialog title", self.x.title(browse), self.texts['BrowseTitle'])
         self.x.activate(browse)
-        self.shot('open-file-dialog')
+        self.shot('open-file-dialog', browse)
         self.x.type_text(base + '.ana')
         self.x.keys('Return')
         self.x.wait_gone('open-file dialog', browse)
-        self.shot('data-file-dialog')
+        self.shot('data-file-dialog', dialog)
         shown = self.x.shown(APP_NAME, self.texts['Filename.title'])
         if ('push button', fill(self.texts['runCaption'], self.texts['ToolSolver']), None) not in shown:
             raise Failure(f"no solver Run button in the dialog: {shown}")
@@ -367,6 +373,10 @@ def main():
     parser.add_argument('--steps', default=','.join(STEPS), help='the steps to take, in order')
     parser.add_argument('--shots', default=os.path.join(tempfile.gettempdir(), 'tolvstrel-e2e-shots'),
                         help='folder for the screenshots')
+    parser.add_argument('--guide', help="folder for the user guide's pictures of the windows")
+    parser.add_argument('--locale', default='C.UTF-8', help="the launcher's locale")
+    parser.add_argument('--data', help="the analysis's folder, inside the work folder")
+    parser.add_argument('--start', help='the folder the launcher starts in, inside the work folder')
     args = parser.parse_args()
 
     return drive(lambda: Walk(args), TIME_LIMIT, ['launcher.log', 'suite.log'])

@@ -4,8 +4,9 @@
 TOLVStrel.exe runs from a copy of the Windows demo application folder in a Wine prefix whose ANSI
 code page is 932 (Japanese), driven with real clicks and keys on Xvfb with openbox: preprocessor;
 solver by file name through the open-file dialog, with the Japanese path C:\\解析 データ\\; linked
-postprocessor and solver; a missing program's message; End, which leaves a started program
-running. Wine's windows are not readable through the accessibility interface, so the walk checks
+postprocessor and solver; the messages of a missing program, of a record whose data file's name is
+too long for the linked start and of a record of another code page; End, which leaves a started
+program running. Wine's windows are not readable through the accessibility interface, so the walk checks
 window titles, the message's text as the message box copies it, the files written (run.dat byte
 for byte in CP932 with CR LF, solver.bat) and the programs started (the stand-ins log their
 arguments and current folder). Japanese text cannot be
@@ -27,9 +28,14 @@ from walk import MAIN_TITLE, drive, SuiteLog, expect, fill, form_centres, read_b
 from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
 
 STEPS = ('start_launcher', 'preprocessor', 'solver_by_file_name', 'postprocessor_linked',
-         'solver_linked', 'missing_program', 'end')
+         'solver_linked', 'missing_program', 'long_name', 'damaged_record', 'end')
 TIME_LIMIT = 300
-DATA = '解析 データ'  # below C:\
+# The user guide's pictures that the walk takes with --guide: shot name -> file of docs/ja/images/.
+GUIDE_PICTURES = {'main': 'win-main.png', 'solver-popup': 'win-solver-popup.png',
+                  'data-file-dialog': 'win-filename-chosen.png', 'solver-console': 'win-solver-console.png',
+                  'message-missing-program': 'win-message-not-found.png',
+                  'message-long-name': 'win-message-long-name.png',
+                  'message-damaged-record': 'win-message-rundat-damaged.png'}
 
 
 def windows_path(drive_c, path):
@@ -43,9 +49,9 @@ class WineWalk:
         self.prefix = os.environ['WINEPREFIX']
         self.drive_c = os.path.join(self.prefix, 'drive_c')
         self.work = tempfile.mkdtemp(prefix='tolv-wine-e2e-')
-        self.app = os.path.join(self.drive_c, 'TOLVStrel-demo')
+        self.app = os.path.join(self.drive_c, *args.app.split('\\'))
         self.app_win = windows_path(self.drive_c, self.app)
-        self.data = os.path.join(self.drive_c, DATA)
+        self.data = os.path.join(self.drive_c, *args.data.split('\\'))
         self.data_win = windows_path(self.drive_c, self.data)
         self.start_dir = os.path.join(self.drive_c, 'start')
         self.shots = args.shots
@@ -59,9 +65,12 @@ class WineWalk:
     def note(self, text):
         print(f"[{time.strftime('%H:%M:%S')}] {text}", flush=True)
 
-    def shot(self, name):
+    def shot(self, name, window=None):
         path = self.x.screenshot(os.path.join(self.shots, f'wine-{name}.png'))
         self.note(f"screenshot {path}")
+        if self.args.guide and name in GUIDE_PICTURES:
+            self.note("picture " + self.x.window_shot(window or self.main,
+                                                      os.path.join(self.args.guide, GUIDE_PICTURES[name])))
 
     def centres(self, form):
         return form_centres(os.path.join(self.args.source, 'ui', form.lower(), f'{form}.ui'))
@@ -120,11 +129,13 @@ class WineWalk:
     def press(self, name):
         self.x.click(self.main, *self.centres('Main')[name])
 
-    def choose(self, button, position):
+    def choose(self, button, position, shot=None):
         """Opens a tool button's popup with a click and chooses its n-th working item by keys."""
         self.press(button)
         time.sleep(0.8)
         self.x.keys(*(['Down'] * position))
+        if shot:
+            self.shot(shot)
         self.x.keys('Return')
         time.sleep(0.5)
 
@@ -154,7 +165,7 @@ class WineWalk:
     def solver_by_file_name(self):
         base = self.data_win + '\\model01'
         mark = len(self.log.events())
-        self.choose('cmd_Solver', 2)
+        self.choose('cmd_Solver', 2, shot='solver-popup')
         dialog = self.x.wait_window('data-file dialog', '^' + ere_escape(self.texts['Filename.title']) + '$')
         centres = self.centres('Filename')
         self.x.click(dialog, *centres['cmd_Ref'])
@@ -165,7 +176,7 @@ class WineWalk:
         self.paste(base + '.ana')
         self.x.keys('Return')
         self.x.wait_gone('open-file dialog', browse)
-        self.shot('data-file-dialog')
+        self.shot('data-file-dialog', dialog)
         self.x.click(dialog, *centres['cmd_Run'])
         done = self.log.wait('STATIC.exe', 'done', timeout=60)
         expect("analysis the solver ran", done['ana'], base + '.ana')
@@ -174,7 +185,7 @@ class WineWalk:
         expect("run.dat", read_bytes(os.path.join(self.app, 'run.dat')), record.encode('cp932'))
         # cmd.exe runs solver.bat in the application folder; the solver is found there.
         expect("programs started", self.starts(mark), [('STATIC.exe', [], self.cwd(self.app_win))])
-        self.shot('solver-console')
+        self.shot('solver-console', int(self.x.run(['xdotool', 'getactivewindow']).strip()))
         for suffix in ('.out', '.fem', '.ind.in'):
             if not os.path.isfile(os.path.join(self.data, 'model01' + suffix)):
                 raise Failure(f"the solver did not write model01{suffix}")
@@ -207,26 +218,55 @@ class WineWalk:
         expect("programs started", self.starts(mark), [('STATIC.exe', [base + '.ana'], self.cwd(self.app_win))])
         expect("run.dat after a linked run", read_bytes(os.path.join(self.app, 'run.dat')), before)
 
-    def missing_program(self):
-        os.rename(os.path.join(self.app, 'TOLV_Pre.exe'), os.path.join(self.app, 'TOLV_Pre.exe.away'))
-        mark = len(self.log.events())
-        self.press('cmd_Pre')
-        box = self.x.wait_window('message box', '^' + ere_escape(self.texts['MessageTitle']) + '$')
+    def message(self, title, first_line, shot):
+        """Reads the message box that has the title: its first line must be first_line. Closes it."""
+        box = self.x.wait_window('message box', '^' + ere_escape(title) + '$')
         self.x.activate(box)
-        self.shot('message-missing-program')
+        self.shot(shot, box)
         # Wine's windows are not readable through the accessibility interface; a message box copies
         # its title and text to the clipboard on Ctrl+C.
         self.x.keys('ctrl+c')
         copied = wait_until("the message box's text on the clipboard", self.copied_message)
         lines = [line for line in copied.replace('\r\n', '\n').split('\n') if line and not line.startswith('---')]
-        path = self.app_win + '\\TOLV_Pre.exe'
         self.note(f"message box: {lines[:2]}")
-        expect("message box title and text", lines[:2],
-               [self.texts['MessageTitle'], fill(self.texts['notFound'], self.texts['ToolPre'], path)])
+        expect("message box title and first line", lines[:2], [title, first_line])
         self.x.keys('Return')
         self.x.wait_gone('message box', box)
         time.sleep(1)
+
+    def missing_program(self):
+        os.rename(os.path.join(self.app, 'TOLV_Pre.exe'), os.path.join(self.app, 'TOLV_Pre.exe.away'))
+        mark = len(self.log.events())
+        self.press('cmd_Pre')
+        path = self.app_win + '\\TOLV_Pre.exe'
+        self.message(self.texts['MessageTitle'], fill(self.texts['notFound'], self.texts['ToolPre'], path),
+                     'message-missing-program')
         expect("programs started", self.starts(mark), [])
+
+    def linked_solver_told(self, record, title, first_line, shot):
+        """The linked solver start on the record (bytes of run.dat) tells first_line and starts nothing."""
+        with open(os.path.join(self.app, 'run.dat'), 'wb') as f:
+            f.write(record)
+        mark = len(self.log.events())
+        self.choose('cmd_Solver', 1)
+        self.message(title, first_line, shot)
+        expect("programs started", self.starts(mark), [])
+
+    def long_name(self):
+        base = self.data_win + '\\kyoryo_model_2024'
+        record = ''.join(f'{base}{s}\r\n' for s in ('.dat', '.ana', '.out', '.fem', '.ind.in'))
+        first = fill(self.texts['longName'], 'kyoryo_model_2024.ana').split('\r\n')[0]
+        # The application's own title, not the file messages' one.
+        self.linked_solver_told(record.encode('cp932'), 'TOLVStrel', first, 'message-long-name')
+
+    def damaged_record(self):
+        # A record written on a machine of another code page: 0x81 0x30 is no character of CP932.
+        base = self.data_win + '\\model01'
+        record = ''.join(f'{base}{s}\r\n' for s in ('.dat', '.ana', '.out', '.fem', '.ind.in'))
+        record = record.encode('cp932').replace(b'model01.ana', b'model\x8101.ana')
+        run_dat = self.app_win + '\\run.dat'
+        first = fill(self.texts['cannotRead'], run_dat, '').split('\r\n')[0]
+        self.linked_solver_told(record, self.texts['MessageTitle'], first, 'message-damaged-record')
 
     def end(self):
         post = self.x.windows(r'^TOLV_Post\.exe')
@@ -257,6 +297,9 @@ def main():
     parser.add_argument('--steps', default=','.join(STEPS), help='the steps to take, in order')
     parser.add_argument('--shots', default=os.path.join(tempfile.gettempdir(), 'tolvstrel-wine-shots'),
                         help='folder for the screenshots')
+    parser.add_argument('--guide', help="folder for the user guide's pictures of the windows")
+    parser.add_argument('--app', default='TOLVStrel-demo', help='the application folder, below C:\\')
+    parser.add_argument('--data', default='解析 データ', help="the analysis's folder, below C:\\")
     args = parser.parse_args()
 
     suite_log = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'suite.log')

@@ -242,6 +242,21 @@ class XSession:
         self.run(['import', '-window', 'root', path], timeout=30)
         return path
 
+    def window_shot(self, window, path):
+        """The window with its frame as the screen shows it (a popup over it included), as a PNG of
+        few colours."""
+        # xwininfo's absolute position is the client area's; the frame lies around it.
+        info = self.run(['xwininfo', '-id', str(window)])
+        x, y, width, height = (int(re.search(rf'{key}:\s+(-?\d+)', info).group(1)) for key in
+                               ('Absolute upper-left X', 'Absolute upper-left Y', 'Width', 'Height'))
+        extents = self.run(['xprop', '-id', str(window), '_NET_FRAME_EXTENTS'], check=False)
+        left, right, top, bottom = ([int(n) for n in re.findall(r'\d+', extents.split('=', 1)[1])]
+                                    if '=' in extents else (0, 0, 0, 0))
+        crop = f"{width + left + right}x{height + top + bottom}+{x - left}+{y - top}"
+        time.sleep(0.3)
+        self.run(['import', '-window', 'root', '-crop', crop, '+repage', '-colors', '256', path], timeout=30)
+        return path
+
 
 def _is_zombie(pid):
     try:
