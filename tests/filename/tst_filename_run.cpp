@@ -379,7 +379,7 @@ void TestFilenameRun::postStops_data()
             << "/app/run.datに書き込めません。\r\nNo space left on device" << OldRecord;
     QTest::newRow("record refused")
             << "\"/data/beam.ind.in" << true << true << "TOLV_Strel"
-            << "/app/run.datに書き込めません。\r\nファイル名が二重引用符で始まっています: \"/data/beam.dat" << OldRecord;
+            << "/app/run.datに書き込めません。\r\nファイル名（\"/data/beam.dat）が二重引用符で始まっています。" << OldRecord;
 }
 
 void TestFilenameRun::postStops()
