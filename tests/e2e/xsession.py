@@ -243,8 +243,7 @@ class XSession:
         return path
 
     def window_shot(self, window, path):
-        """The window with its frame as the screen shows it (a popup over it included), as a PNG of
-        few colours."""
+        """The window with its frame as the screen shows it (a popup over it included), as a PNG."""
         # xwininfo's absolute position is the client area's; the frame lies around it.
         info = self.run(['xwininfo', '-id', str(window)])
         x, y, width, height = (int(re.search(rf'{key}:\s+(-?\d+)', info).group(1)) for key in
@@ -254,7 +253,9 @@ class XSession:
                                     if '=' in extents else (0, 0, 0, 0))
         crop = f"{width + left + right}x{height + top + bottom}+{x - left}+{y - top}"
         time.sleep(0.3)
-        self.run(['import', '-window', 'root', '-crop', crop, '+repage', '-colors', '256', path], timeout=30)
+        # A palette and no time stamps: a picture changes only when what it shows changes.
+        self.run(['import', '-window', 'root', '-crop', crop, '+repage', '-strip', '-colors', '256', 'PNG8:' + path],
+                 timeout=30)
         return path
 
 
