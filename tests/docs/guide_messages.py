@@ -47,10 +47,7 @@ def blanks(text):
 
 def guide_text(page):
     """What a reader reads: block elements separate texts, inline elements do not."""
-    page = re.sub(r'<!--.*?-->|<(style|script)\b.*?</\1\s*>', ' ', page, flags=re.S | re.I)
-    page = re.sub(r'<(?:br|/?(?:p|div|li|ul|ol|dt|dd|tr|td|th|table|h\d|pre|figure|figcaption))\b[^>]*>',
-                  ' ', page, flags=re.I)
-    return blanks(html.unescape(re.sub(r'<[^>]*>', '', page)))
+    return blanks(html.unescape(re.sub(r'<[^>]*>', '', guide_html(page).replace('\0', ' '))))
 
 
 # Labels that Windows shows, which the texts quote as Windows writes them.
