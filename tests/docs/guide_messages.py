@@ -10,8 +10,9 @@ The notation (the guide's 「表記について」) where a pattern can tell it,
 files and the installer's texts: no long mark on the loan words that drop it, no blank inside a
 katakana compound or between a number and its counter, a full-width colon after Japanese, buttons
 in ［］ and clicked, and our own reasons ending in 「。」. Windows' own labels, quoted, stay as Windows
-writes them. The guide's pictures exist, its headings go down one level at a time, and every link
-that gives a section's number (the table of contents, "8.2", "7章") gives that section's.
+writes them. The guide's pictures exist, its headings go down one level at a time, every link leads
+somewhere, and every link that gives a section's number (the table of contents, "8.2", "7章") gives
+that section's.
 
     guide_messages.py SOURCE_DIR
 """
@@ -131,6 +132,8 @@ def structure_faults(page, root):
         anchor = re.search(r'\bid="([^"]+)"', attributes)
         if anchor:
             numbers[anchor.group(1)] = section
+    faults += [f"link to #{anchor}, which is nowhere" for anchor in re.findall(r'href="#([^"]+)"', page)
+               if anchor not in numbers]
     for anchor, number in re.findall(r'<a href="#([^"]+)">(\d+(?:\.\d+)*)', page):
         if numbers.get(anchor) != number:
             faults.append(f"link to #{anchor} says {number}, the section is {numbers.get(anchor)}")
