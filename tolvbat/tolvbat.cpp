@@ -10,6 +10,10 @@
 // system's command interpreter does; one that cannot be started stops the batch with one line and
 // the status a shell would give, after which tolvbat waits as at PAUSE so that it can be read; so
 // does a line that holds a NUL byte.
+//
+// A hangup ends the whole batch run, as closing a console window does: in a terminal, the process
+// group that tolvbat and its commands share gets it and is killed two seconds later, whatever is
+// left of it; the console window ends its commands' groups when it closes or loses its display.
 
 #include "Batch.h"
 #include "ConsoleWindow.h"
@@ -18,6 +22,8 @@
 
 #include <QApplication>
 
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -29,6 +35,73 @@ using namespace tolv::batch;
 
 namespace {
 
+volatile std::sig_atomic_t hungUp = 0;
+pid_t foregroundBefore = -1;
+
+// The terminal hung up: the batch run's group gets the hangup too (the command may not take it
+// from the terminal), and whatever is left of the group two seconds later is killed, tolvbat with
+// it. Only what is safe in a signal handler.
+void onHangup(int)
+{
+    hungUp = 1;
+    std::signal(SIGHUP, SIG_IGN); // the group's hangup reaches tolvbat too
+    ::kill(0, SIGHUP);
+    ::kill(0, SIGCONT); // a stopped command takes it only once it goes on
+    ::alarm((HangupGraceMs + 999) / 1000);
+}
+
+void onGraceOver(int)
+{
+    ::kill(0, SIGKILL);
+}
+
+// Makes `group` the terminal's foreground group, as a shell does for a job.
+void setForeground(pid_t group)
+{
+    sigset_t ttou;
+    sigset_t before;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &ttou, &before);
+    ::tcsetpgrp(STDIN_FILENO, group);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+void giveTerminalBack()
+{
+    setForeground(foregroundBefore);
+}
+
+// The commands run in tolvbat's process group, which must then be a group of its own and not
+// its caller's, which a hangup of the batch run must not reach. In the terminal's foreground when
+// the caller was, so that PAUSE and the commands can read it, and back to the caller at the end.
+void ownGroupAndHangup()
+{
+    const pid_t group = ::getpgrp();
+    if (group != ::getpid()) {
+        const bool foreground = ::isatty(STDIN_FILENO) && ::tcgetpgrp(STDIN_FILENO) == group;
+        if (::setpgid(0, 0) != 0)
+            return; // still the caller's group: the hangup is left to the system
+        if (foreground) {
+            foregroundBefore = group;
+            setForeground(::getpid());
+            std::atexit(giveTerminalBack);
+        }
+    }
+    struct sigaction action {};
+    action.sa_handler = onHangup;
+    sigaction(SIGHUP, &action, nullptr);
+    action.sa_handler = onGraceOver;
+    sigaction(SIGALRM, &action, nullptr);
+}
+
+// After a hangup nothing more runs: tolvbat waits for the kill.
+void stopIfHungUp()
+{
+    while (hungUp)
+        ::pause();
+}
+
 void waitForEnter()
 {
     if (!isatty(STDIN_FILENO))
@@ -36,11 +109,13 @@ void waitForEnter()
     std::cout << "Press Enter to continue . . ." << std::flush;
     std::string ignored;
     std::getline(std::cin, ignored);
+    stopIfHungUp();
 }
 
 int runInTerminal(const std::vector<Step> &steps)
 {
     for (const Step &step : steps) {
+        stopIfHungUp();
         if (step.pause) {
             waitForEnter();
             continue;
@@ -53,7 +128,9 @@ int runInTerminal(const std::vector<Step> &steps)
             return 1;
         }
         const pid_t pid = started.value();
-        const std::string line = ending(locate(step.words.front()), wait(pid));
+        const int status = wait(pid);
+        stopIfHungUp();
+        const std::string line = ending(locate(step.words.front()), status);
         if (!line.empty())
             std::cerr << line << std::endl;
     }
@@ -76,6 +153,7 @@ int main(int argc, char **argv)
             std::cerr << "tolvbat: " << text.reason().toLocal8Bit().constData() << '\n';
             return 1;
         }
+        ownGroupAndHangup();
         return runInTerminal(parse(text.value()));
     }
 
@@ -83,11 +161,20 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("tolvbat"));
     const std::unique_ptr<QApplication> app = tolv::createApplication(argc, argv);
     ConsoleWindow console(QString::fromLocal8Bit(path), text.ok() ? parse(text.value()) : std::vector<Step>{});
+    // A lost display ends tolvbat at once from inside the toolkit, past this function's end: what
+    // the batch run started ends with it then too.
+    static ConsoleWindow *shown = nullptr;
+    shown = &console;
+    std::atexit([] {
+        if (shown)
+            shown->endCommands();
+    });
     console.show();
     if (text.ok())
         console.run();
     else
         console.fail(QStringLiteral("tolvbat: ") + text.reason());
     app->exec();
+    shown = nullptr; // the window ends them itself
     return console.result();
 }

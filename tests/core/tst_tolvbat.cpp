@@ -1,9 +1,11 @@
 // The batch interpreter that runs the suite's .bat files on Linux, run as the launcher runs it.
 #include "support/Scratch.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 
 #include <cerrno>
+#include <csignal>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +14,13 @@
 using namespace tolv::test;
 
 namespace {
+
+// Whether the process has ended (a zombie that its new parent has not waited for yet has).
+bool ended(pid_t pid)
+{
+    const QByteArray stat = readBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+    return stat == "<unreadable>" || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+}
 
 struct Run
 {
@@ -36,6 +45,8 @@ private slots:
     void endings_data();
     void endings();
     void inheritsNoDescriptor();
+    void hangupEndsTheRun_data();
+    void hangupEndsTheRun();
 
 private:
     // Runs the batch text in the work folder, PATH holding only the "path" folder; input is no
@@ -223,6 +234,36 @@ void TestTolvbat::inheritsNoDescriptor()
     ::close(inherited);
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.out, QByteArray("[]\n"));
+}
+
+void TestTolvbat::hangupEndsTheRun_data()
+{
+    QTest::addColumn<QByteArray>("batch"); // the background child's id goes to "bg", the running command's to "fg"
+    const QByteArray leaves = "/bin/sh -c \"trap '' HUP; sleep 1000 & echo $! > bg";
+    QTest::newRow("the running command ignores the hangup")
+            << leaves + "; echo $$ > fg; exec sleep 999\"\r\n/bin/echo never\r\n";
+    QTest::newRow("the command that left the child has ended")
+            << leaves + "\"\r\n/bin/sh -c \"echo $$ > fg; exec sleep 999\"\r\n/bin/echo never\r\n";
+}
+
+// A hangup of the terminal ends the batch run's whole process group within the grace of a hangup:
+// a child that ignores it, left in the background, included.
+void TestTolvbat::hangupEndsTheRun()
+{
+    QFETCH(QByteArray, batch);
+    const QString batchPath = m_tmp->path("run me.bat");
+    QVERIFY(writeFile(batchPath, batch));
+    QProcess p;
+    p.setWorkingDirectory(m_work);
+    p.start(binDir() + "/tolvbat", {batchPath});
+    const auto pidIn = [this](const char *name) { return pid_t(readBytes(m_work + '/' + name).trimmed().toInt()); };
+    QTRY_VERIFY(pidIn("fg") > 0 && pidIn("bg") > 0);
+    QElapsedTimer hungUp;
+    hungUp.start();
+    ::kill(pid_t(p.processId()), SIGHUP);
+    QVERIFY(p.waitForFinished(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(ended(pidIn("bg")) && ended(pidIn("fg")), 5000 - int(hungUp.elapsed()));
+    QVERIFY(!p.readAllStandardOutput().contains("never"));
 }
 
 QTEST_GUILESS_MAIN(TestTolvbat)
