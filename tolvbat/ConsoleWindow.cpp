@@ -1,4 +1,5 @@
 #include "ConsoleWindow.h"
+#include "Texts.h"
 
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -39,7 +40,7 @@ int waitStatus(const siginfo_t &info)
 ConsoleWindow::ConsoleWindow(const QString &title, std::vector<Step> steps)
     : m_steps(std::move(steps)),
       m_view(new QPlainTextEdit(this)),
-      m_continue(new QPushButton(QStringLiteral("Continue"), this)),
+      m_continue(new QPushButton(batch::text(Text::Continue), this)),
       m_poll(new QTimer(this)),
       m_flush(new QTimer(this))
 {
@@ -80,7 +81,7 @@ void ConsoleWindow::endCommands()
 
 QString ConsoleWindow::pauseLine()
 {
-    return QStringLiteral("Press a key to continue . . .");
+    return batch::text(Text::Pause);
 }
 
 void ConsoleWindow::run()

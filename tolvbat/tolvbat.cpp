@@ -4,8 +4,8 @@
 //                                terminal emulator)
 //   tolvbat --window BATCHFILE   in a console window of its own, where there is no terminal
 //
-// Each line is one command (see Batch.h); no line is ever handed to a shell. PAUSE waits for Enter
-// in a terminal, for a key in the window, and goes on at once without either. A command that ends
+// Each line is one command (see Batch.h); no line is ever handed to a shell. PAUSE shows its prompt
+// and waits for a key in a terminal or in the window, and goes on at once without either. A command that ends
 // with a status other than 0 is told in one line, with the status, and the batch goes on, as the
 // system's command interpreter does; one that cannot be started stops the batch with one line and
 // the status a shell would give, after which tolvbat waits as at PAUSE so that it can be read; so
@@ -17,17 +17,20 @@
 
 #include "Batch.h"
 #include "ConsoleWindow.h"
+#include "Texts.h"
 
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 
+#include <termios.h>
 #include <unistd.h>
 
 using tolv::Result;
@@ -102,13 +105,26 @@ void stopIfHungUp()
         ::pause();
 }
 
-void waitForEnter()
+// PAUSE in a terminal: the prompt, then one key, as the system's interpreter waits; without a
+// terminal to read a key from, it goes on at once, as that interpreter does without input.
+void pauseInTerminal()
 {
-    if (!isatty(STDIN_FILENO))
-        return;
-    std::cout << "Press Enter to continue . . ." << std::flush;
-    std::string ignored;
-    std::getline(std::cin, ignored);
+    std::cout << text(Text::Pause).toStdString() << std::flush;
+    termios before {};
+    if (::isatty(STDIN_FILENO) && ::tcgetattr(STDIN_FILENO, &before) == 0) {
+        termios oneKey = before;
+        oneKey.c_lflag &= ~tcflag_t(ICANON | ECHO);
+        oneKey.c_cc[VMIN] = 1;
+        oneKey.c_cc[VTIME] = 0;
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &oneKey);
+        char key = 0;
+        while (::read(STDIN_FILENO, &key, 1) < 0 && errno == EINTR && !hungUp) {
+        }
+        // The rest of a key that sends several bytes is no command's input.
+        ::tcflush(STDIN_FILENO, TCIFLUSH);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &before);
+    }
+    std::cout << std::endl;
     stopIfHungUp();
 }
 
@@ -117,14 +133,14 @@ int runInTerminal(const std::vector<Step> &steps)
     for (const Step &step : steps) {
         stopIfHungUp();
         if (step.pause) {
-            waitForEnter();
+            pauseInTerminal();
             continue;
         }
         const Result<pid_t> started = start(step, -1);
         if (!started.ok()) {
             std::cerr << started.reason().toLocal8Bit().constData() << std::endl;
             // In a terminal window that closes with us, the reason must stay readable.
-            waitForEnter();
+            pauseInTerminal();
             return 1;
         }
         const pid_t pid = started.value();
@@ -143,7 +159,7 @@ int main(int argc, char **argv)
 {
     const bool window = argc == 3 && std::strcmp(argv[1], "--window") == 0;
     if (argc != 2 && !window) {
-        std::cerr << "usage: tolvbat [--window] BATCHFILE\n";
+        std::cerr << text(Text::Usage).toStdString() << '\n';
         return 2;
     }
     const char *path = argv[argc - 1];
