@@ -145,12 +145,14 @@ std::string locate(const std::string &name)
 Result<pid_t> start(const Step &step, int output)
 {
     // One line, as a shell says it, with the status that a shell would end with.
-    const auto refused = [](const QString &line) { return Result<pid_t>::failure(QStringLiteral("tolvbat: ") + line); };
+    const auto refused = [](const QString &line) {
+        return Result<pid_t>::failure(QStringLiteral("tolvbat: ") + line);
+    };
     if (!step.fault.empty())
         return Result<pid_t>::failure(QString::fromLocal8Bit("tolvbat: " + step.fault));
     const std::string program = locate(step.words.front());
     if (program.empty())
-        return refused(text(Text::NotFound).arg(QString::fromLocal8Bit(step.words.front()), QStringLiteral("127")));
+        return refused(text(Text::NotFound).arg(QString::fromLocal8Bit(step.words.front()), QString::number(127)));
     QList<QByteArray> argv;
     for (const std::string &word : step.words)
         argv << QByteArray::fromStdString(word);
@@ -184,7 +186,8 @@ std::string ending(const std::string &program, int waitStatus)
         line = text(Text::EndedWithStatus).arg(name, QString::number(WEXITSTATUS(waitStatus)));
     } else if (WIFSIGNALED(waitStatus)) {
         const int signal = WTERMSIG(waitStatus);
-        line = text(Text::EndedBySignal).arg(name, QString::number(signal), QString::fromLocal8Bit(strsignal(signal)));
+        line = text(Text::EndedBySignal)
+                       .arg(name, QString::number(signal), QString::fromLocal8Bit(strsignal(signal)));
     }
     return line.isEmpty() ? std::string() : "tolvbat: " + line.toStdString();
 }

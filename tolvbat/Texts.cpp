@@ -41,7 +41,8 @@ bool japanese()
     // language[_territory][.codeset][@modifier]
     const qsizetype dot = locale.indexOf('.');
     const qsizetype at = locale.indexOf('@');
-    const QByteArray codeset = dot < 0 ? QByteArray() : locale.mid(dot + 1, at < 0 ? -1 : at - dot - 1).toLower();
+    const QByteArray codeset =
+            dot < 0 ? QByteArray() : locale.mid(dot + 1, at < 0 ? -1 : at - dot - 1).toLower();
     return (locale.startsWith("ja_") || locale.startsWith("ja.") || locale == "ja")
             && (codeset == "utf-8" || codeset == "utf8");
 }

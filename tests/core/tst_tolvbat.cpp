@@ -257,7 +257,8 @@ void TestTolvbat::speaksTheUsersLanguage_data()
     QTest::newRow("LANG Japanese") << QStringList{"LANG=ja_JP.UTF-8"} << japanese << japaneseNotFound;
     QTest::newRow("LC_MESSAGES Japanese, LANG not")
             << QStringList{"LANG=C.UTF-8", "LC_MESSAGES=ja_JP.utf8"} << japanese << japaneseNotFound;
-    QTest::newRow("LC_ALL before LANG") << QStringList{"LANG=ja_JP.UTF-8", "LC_ALL=C.UTF-8"} << english << englishNotFound;
+    QTest::newRow("LC_ALL before LANG")
+            << QStringList{"LANG=ja_JP.UTF-8", "LC_ALL=C.UTF-8"} << english << englishNotFound;
     // The lines are written in UTF-8, which a terminal in EUC-JP would show garbled.
     QTest::newRow("Japanese in EUC-JP") << QStringList{"LANG=ja_JP.eucJP"} << english << englishNotFound;
 }
@@ -277,7 +278,8 @@ void TestTolvbat::speaksTheUsersLanguage()
 
 void TestTolvbat::hangupEndsTheRun_data()
 {
-    QTest::addColumn<QByteArray>("batch"); // the background child's id goes to "bg", the running command's to "fg"
+    // The background child's process id goes to "bg", the running command's to "fg".
+    QTest::addColumn<QByteArray>("batch");
     const QByteArray leaves = "/bin/sh -c \"trap '' HUP; sleep 1000 & echo $! > bg";
     QTest::newRow("the running command ignores the hangup")
             << leaves + "; echo $$ > fg; exec sleep 999\"\r\n/bin/echo never\r\n";
@@ -295,7 +297,9 @@ void TestTolvbat::hangupEndsTheRun()
     QProcess p;
     p.setWorkingDirectory(m_work);
     p.start(binDir() + "/tolvbat", {batchPath});
-    const auto pidIn = [this](const char *name) { return pid_t(readBytes(m_work + '/' + name).trimmed().toInt()); };
+    const auto pidIn = [this](const char *name) {
+        return pid_t(readBytes(m_work + '/' + name).trimmed().toInt());
+    };
     QTRY_VERIFY(pidIn("fg") > 0 && pidIn("bg") > 0);
     QElapsedTimer hungUp;
     hungUp.start();
