@@ -4,10 +4,9 @@
 // written by the preprocessor starts the solver so.
 //
 // Without arguments (started through the launcher's solver.bat), the analysis is the current one
-// of the run record, run.dat, beside this program. The launcher writes solver.bat, starts it, and
-// only then writes run.dat; so when run.dat is older than solver.bat it still holds the previous
-// record, and the solver waits (five seconds at most) until run.dat is at least as new as
-// solver.bat. After that time it goes on with the record there is and says so.
+// of the run record, run.dat, beside this program. The launcher writes run.dat before it writes
+// solver.bat and starts it, so the record there is the one the solver was started for: it is read
+// at once.
 //
 // It reads <base>.ana, raises the end load of the example cantilever in steps, prints one line per
 // step, and writes <base>.out (the report), <base>.fem (the model's nodes and element) and
@@ -18,7 +17,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QThread>
@@ -42,30 +40,13 @@ int fail(const QString &why)
     return 1;
 }
 
-// The analysis data file of the current run record, once run.dat is no older than solver.bat.
+// The analysis data file of the current run record.
 std::optional<QString> anaFromRunRecord(QString *why)
 {
-    const QDir folder(QCoreApplication::applicationDirPath());
-    const QString recordPath = folder.filePath(QStringLiteral("run.dat"));
-    const QString batchPath = folder.filePath(QStringLiteral("solver.bat"));
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        const QFileInfo record(recordPath);
-        const QFileInfo batch(batchPath);
-        const bool current = record.exists()
-                && (!batch.exists() || record.lastModified() >= batch.lastModified());
-        if (current)
-            break;
-        if (waited.elapsed() > 5000) {
-            if (!record.exists()) {
-                *why = QStringLiteral("no run record (%1) and no data file given").arg(recordPath);
-                return std::nullopt;
-            }
-            say(QStringLiteral("Note: run.dat is older than solver.bat; using the record it holds."));
-            break;
-        }
-        QThread::msleep(100);
+    const QString recordPath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("run.dat"));
+    if (!QFileInfo::exists(recordPath)) {
+        *why = QStringLiteral("no run record (%1) and no data file given").arg(recordPath);
+        return std::nullopt;
     }
     const std::optional<QString> text = suite::readText(recordPath);
     const QStringList record = text ? suite::fields(*text) : QStringList{};

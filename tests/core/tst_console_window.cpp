@@ -1,13 +1,37 @@
 // tolvbat's own console window, where no terminal emulator is installed: the output as it comes,
-// how a failing command ended, PAUSE, the end of the batch, and output without end.
+// how a failing command ended, PAUSE, the end of the batch, output without end, and what a closed
+// window ends.
 #include "ConsoleWindow.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
 #include <sys/wait.h>
+
+namespace {
+
+// Whether the process has ended (a zombie that its new parent has not waited for yet has).
+bool ended(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray fields = stat.readAll();
+    return fields.mid(fields.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+pid_t pidIn(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? pid_t(f.readAll().trimmed().toInt()) : 0;
+}
+
+} // namespace
 
 using tolv::batch::ConsoleWindow;
 
@@ -18,6 +42,8 @@ private slots:
     void runs_data();
     void runs();
     void flood();
+    void closeEndsTheRun_data();
+    void closeEndsTheRun();
 };
 
 void TestConsoleWindow::runs_data()
@@ -92,6 +118,45 @@ void TestConsoleWindow::flood()
     // The command has ended and been waited for: no child is left.
     QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
     QCOMPARE(errno, ECHILD);
+}
+
+void TestConsoleWindow::closeEndsTheRun_data()
+{
+    QTest::addColumn<QString>("command"); // a shell's commands; %1 is the work folder
+    QTest::addColumn<bool>("atPause");     // closed at the PAUSE after it; otherwise while it runs
+    // Each ignores hangups and leaves a child in the background, which ignores them too.
+    QTest::newRow("a command that has ended left it, closed at PAUSE")
+            << "trap '' HUP; sleep 1000 & echo $! > %1/bg" << true;
+    QTest::newRow("a command that runs on after the hangup, closed while it runs")
+            << "trap '' HUP; sleep 1000 & echo $! > %1/bg; echo $$ > %1/fg; exec sleep 999" << false;
+}
+
+// Closing the window ends every process that the batch run left in its groups within the grace
+// of a hangup, whether or not the command itself has ended.
+void TestConsoleWindow::closeEndsTheRun()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, atPause);
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString line = "/bin/sh -c \"" + command.arg(work.path()) + "\"\r\nPAUSE\r\n/bin/echo never\r\n";
+    QElapsedTimer closed;
+    {
+        ConsoleWindow console(QStringLiteral("/app/solver.bat"), tolv::batch::parse(line.toStdString()));
+        console.show();
+        console.run();
+        if (atPause)
+            QTRY_VERIFY(console.waiting());
+        else
+            QTRY_VERIFY(pidIn(work.filePath("fg")) > 0);
+        QTRY_VERIFY(pidIn(work.filePath("bg")) > 0);
+        console.close();
+        closed.start();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(ended(pidIn(work.filePath("bg"))), 5000 - int(closed.elapsed()));
+    if (!atPause)
+        QVERIFY(ended(pidIn(work.filePath("fg"))));
+    QVERIFY(closed.elapsed() < 5000);
 }
 
 QTEST_MAIN(TestConsoleWindow)

@@ -1,9 +1,11 @@
 // The batch interpreter that runs the suite's .bat files on Linux, run as the launcher runs it.
 #include "support/Scratch.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 
 #include <cerrno>
+#include <csignal>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +14,13 @@
 using namespace tolv::test;
 
 namespace {
+
+// Whether the process has ended (a zombie that its new parent has not waited for yet has).
+bool ended(pid_t pid)
+{
+    const QByteArray stat = readBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+    return stat == "<unreadable>" || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+}
 
 struct Run
 {
@@ -36,12 +45,17 @@ private slots:
     void endings_data();
     void endings();
     void inheritsNoDescriptor();
+    void speaksTheUsersLanguage_data();
+    void speaksTheUsersLanguage();
+    void hangupEndsTheRun_data();
+    void hangupEndsTheRun();
 
 private:
     // Runs the batch text in the work folder, PATH holding only the "path" folder; input is no
     // terminal. `how`: "fifo" puts a FIFO where the batch file would be, "window without display"
-    // asks for the console window where there is no display.
-    Run run(const QByteArray &batch, const QString &how = {});
+    // asks for the console window where there is no display. The locale is C.UTF-8 unless `locale`
+    // sets its variables ("LANG=...").
+    Run run(const QByteArray &batch, const QString &how = {}, const QStringList &locale = {});
     // The start log, the work folder's path shortened to "work".
     QStringList starts() const { return m_tmp->starts().replaceInStrings(m_work, "work"); }
     // The start line of the recorder that the batch found in the work folder.
@@ -63,7 +77,7 @@ void TestTolvbat::init()
     QVERIFY(m_tmp->addRecorder(m_work + "/rec.exe"));
 }
 
-Run TestTolvbat::run(const QByteArray &batch, const QString &how)
+Run TestTolvbat::run(const QByteArray &batch, const QString &how, const QStringList &locale)
 {
     const QString batchPath = m_tmp->path("run me.bat");
     const bool made = how == "fifo" ? ::mkfifo(QFile::encodeName(batchPath).constData(), 0600) == 0
@@ -73,6 +87,10 @@ Run TestTolvbat::run(const QByteArray &batch, const QString &how)
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PATH", m_pathDir);
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        env.remove(name);
+    for (const QString &setting : locale.isEmpty() ? QStringList{"LANG=C.UTF-8"} : locale)
+        env.insert(setting.section('=', 0, 0), setting.section('=', 1));
     QStringList args{batchPath};
     if (how == "window without display") {
         env.remove("DISPLAY");
@@ -97,24 +115,26 @@ void TestTolvbat::skipsAndGroups_data()
 {
     QTest::addColumn<QByteArray>("batch");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("pauses"); // prompts shown, each going on at once without a terminal
 
     QTest::newRow("remarks, echo off, blank lines, @ and PAUSE, CR LF")
             << QByteArray("@echo off\r\nREM the solver\r\nrem\tanother remark\r\n   \r\n\r\n@REM quiet remark\r\n"
                           "@rec.exe one\r\nPAUSE\r\n  pause  \r\nrec.exe two\r\n")
-            << QStringList{rec({"one"}), rec({"two"})};
+            << QStringList{rec({"one"}), rec({"two"})} << 2;
     QTest::newRow("quotes group, LF line ends, no line end at the end")
             << QByteArray("ECHO OFF\nrec.exe \"two words\" \"\" x\"y z\"w \"a\"\"b\"\n\trec.exe  tab\tand  blanks")
-            << QStringList{rec({"two words", "", "xy zw", "ab"}), rec({"tab", "and", "blanks"})};
+            << QStringList{rec({"two words", "", "xy zw", "ab"}), rec({"tab", "and", "blanks"})} << 0;
 }
 
 void TestTolvbat::skipsAndGroups()
 {
     QFETCH(QByteArray, batch);
     QFETCH(QStringList, expected);
+    QFETCH(int, pauses);
     const Run r = run(batch);
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err, QByteArray());
-    QCOMPARE(r.out, QByteArray()); // no PAUSE prompt without a terminal
+    QCOMPARE(r.out, QByteArray("Press a key to continue . . .\n").repeated(pauses));
     QCOMPARE(starts(), expected);
 }
 
@@ -223,6 +243,70 @@ void TestTolvbat::inheritsNoDescriptor()
     ::close(inherited);
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.out, QByteArray("[]\n"));
+}
+
+void TestTolvbat::speaksTheUsersLanguage_data()
+{
+    QTest::addColumn<QStringList>("locale");
+    QTest::addColumn<QByteArray>("prompt");
+    QTest::addColumn<QByteArray>("notFound");
+    const QByteArray japanese = "続行するには何かキーを押してください . . .";
+    const QByteArray japaneseNotFound = "tolvbat: nosuch.exe：コマンドが見つかりません（終了コード 127）。\n";
+    const QByteArray english = "Press a key to continue . . .";
+    const QByteArray englishNotFound = "tolvbat: nosuch.exe: command not found (exit status 127)\n";
+    QTest::newRow("LANG Japanese") << QStringList{"LANG=ja_JP.UTF-8"} << japanese << japaneseNotFound;
+    QTest::newRow("LC_MESSAGES Japanese, LANG not")
+            << QStringList{"LANG=C.UTF-8", "LC_MESSAGES=ja_JP.utf8"} << japanese << japaneseNotFound;
+    QTest::newRow("LC_ALL before LANG")
+            << QStringList{"LANG=ja_JP.UTF-8", "LC_ALL=C.UTF-8"} << english << englishNotFound;
+    // The lines are written in UTF-8, which a terminal in EUC-JP would show garbled.
+    QTest::newRow("Japanese in EUC-JP") << QStringList{"LANG=ja_JP.eucJP"} << english << englishNotFound;
+}
+
+// PAUSE's prompt and tolvbat's own lines in the language of the messages locale; standard input
+// is closed, so PAUSE goes on at once and so does the wait after the command that is not found.
+void TestTolvbat::speaksTheUsersLanguage()
+{
+    QFETCH(QStringList, locale);
+    QFETCH(QByteArray, prompt);
+    QFETCH(QByteArray, notFound);
+    const Run r = run("PAUSE\r\nnosuch.exe\r\n", {}, locale);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, (prompt + '\n').repeated(2));
+    QCOMPARE(r.err, notFound);
+}
+
+void TestTolvbat::hangupEndsTheRun_data()
+{
+    // The background child's process id goes to "bg", the running command's to "fg".
+    QTest::addColumn<QByteArray>("batch");
+    const QByteArray leaves = "/bin/sh -c \"trap '' HUP; sleep 1000 & echo $! > bg";
+    QTest::newRow("the running command ignores the hangup")
+            << leaves + "; echo $$ > fg; exec sleep 999\"\r\n/bin/echo never\r\n";
+    QTest::newRow("the command that left the child has ended")
+            << leaves + "\"\r\n/bin/sh -c \"echo $$ > fg; exec sleep 999\"\r\n/bin/echo never\r\n";
+}
+
+// A hangup of the terminal ends the batch run's whole process group within the grace of a hangup:
+// a child that ignores it, left in the background, included.
+void TestTolvbat::hangupEndsTheRun()
+{
+    QFETCH(QByteArray, batch);
+    const QString batchPath = m_tmp->path("run me.bat");
+    QVERIFY(writeFile(batchPath, batch));
+    QProcess p;
+    p.setWorkingDirectory(m_work);
+    p.start(binDir() + "/tolvbat", {batchPath});
+    const auto pidIn = [this](const char *name) {
+        return pid_t(readBytes(m_work + '/' + name).trimmed().toInt());
+    };
+    QTRY_VERIFY(pidIn("fg") > 0 && pidIn("bg") > 0);
+    QElapsedTimer hungUp;
+    hungUp.start();
+    ::kill(pid_t(p.processId()), SIGHUP);
+    QVERIFY(p.waitForFinished(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(ended(pidIn("bg")) && ended(pidIn("fg")), 5000 - int(hungUp.elapsed()));
+    QVERIFY(!p.readAllStandardOutput().contains("never"));
 }
 
 QTEST_GUILESS_MAIN(TestTolvbat)

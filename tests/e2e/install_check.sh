@@ -24,6 +24,11 @@ check_layout() { # prefix [prefix as installed] [Exec= as written]
         || fail "the desktop entry does not name the launcher by its absolute path"
     grep -qx "Path=$installed/lib/tolvstrel" "$p/share/applications/tolvstrel.desktop" \
         || fail "the desktop entry does not start in the application folder"
+    grep -q '^Name\[ja\]=.' "$p/share/applications/tolvstrel.desktop" || fail "no Name[ja] in the desktop entry"
+    grep -q '^Comment\[ja\]=.' "$p/share/applications/tolvstrel.desktop" || fail "no Comment[ja] in the desktop entry"
+    grep -qxF "Exec=xdg-open ${4:-$installed/lib/tolvstrel/docs/ja/guide.html}" \
+        "$p/share/applications/tolvstrel.desktop" || fail "the desktop entry's action does not open the guide"
+    [[ -f $p/lib/tolvstrel/docs/ja/guide.html ]] || fail "no user guide in $p"
 }
 
 walk() { # prefix name
@@ -35,6 +40,15 @@ walk() { # prefix name
 echo "== cmake --install into a temporary prefix"
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 check_layout "$work/prefix"
+# The installation's record lists every installed file, the desktop entry written at install time
+# included: an uninstall driven by it leaves nothing but folders.
+grep -qxF "$work/prefix/share/applications/tolvstrel.desktop" "$build/install_manifest.txt" \
+    || fail "install_manifest.txt does not list the desktop entry"
+cp -a "$work/prefix" "$work/uninstalled"
+sed "s|^$work/prefix/|$work/uninstalled/|" "$build/install_manifest.txt" | xargs -d '\n' rm -f
+left=$(find "$work/uninstalled" ! -type d)
+[[ -z $left ]] || fail "an uninstall by install_manifest.txt leaves: $left"
+rm -rf "$work/uninstalled"
 [[ ! -e $work/prefix/lib/tolvstrel/TOLV_Pre.exe ]] || fail "the stand-ins are installed by default"
 cmake --install "$build" --prefix "$work/prefix" --component demo >/dev/null
 for f in TOLV_Pre.exe TOLV_Post.exe STATIC.exe; do
@@ -43,7 +57,8 @@ done
 walk "$work/prefix" prefix
 # A prefix with a blank: the entry quotes the path, as the desktop entry format asks.
 cmake --install "$build" --prefix "$work/my prefix" >/dev/null
-check_layout "$work/my prefix" "$work/my prefix" "\"$work/my prefix/lib/tolvstrel/TOLVStrel\""
+check_layout "$work/my prefix" "$work/my prefix" "\"$work/my prefix/lib/tolvstrel/TOLVStrel\"" \
+    "\"$work/my prefix/lib/tolvstrel/docs/ja/guide.html\""
 
 echo "== Debian package"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpack.log" 2>&1 \

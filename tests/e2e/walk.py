@@ -20,6 +20,7 @@ import sys
 import tempfile
 import time
 import xml.etree.ElementTree as ET
+from datetime import datetime
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
@@ -83,6 +84,10 @@ def form_centres(ui_file):
     return centres
 
 
+# The most seconds the solver stand-in may take for the example analysis, from its start.
+SOLVE_LIMIT = 2
+
+
 class SuiteLog:
     """The JSON lines that the stand-ins (and the recording terminal) append."""
 
@@ -106,6 +111,12 @@ class SuiteLog:
         index, found = wait_until(f"{program} to report '{event}'", find, timeout=timeout)
         self.seen = index + 1
         return found
+
+    def took(self, done):
+        """Seconds from the start of the program that reported `done` to that report."""
+        start = next(e for e in self.events() if e['pid'] == done['pid'] and e['event'] == 'start')
+        return (datetime.fromisoformat(done['time'].rstrip('Z'))
+                - datetime.fromisoformat(start['time'].rstrip('Z'))).total_seconds()
 
     def starts_since(self, index):
         return [e for e in self.events()[index:] if e['event'] == 'start']
@@ -255,6 +266,12 @@ class Walk:
         self.x.click(dialog, *centres['cmd_Run'])
         done = self.log.wait('STATIC.exe', 'done', timeout=30)
         expect("analysis the solver ran", done['ana'], base + '.ana')
+        # The record is in place before the start: the solver takes it at once and needs about a
+        # second for the example.
+        took = self.log.took(done)
+        self.note(f"the solver took {took:.2f} s for the example")
+        if took > SOLVE_LIMIT:
+            raise Failure(f"the solver took {took:.1f} s for the example, at most {SOLVE_LIMIT} s")
         expect("solver.bat", read_bytes(os.path.join(self.app, 'solver.bat')), b'STATIC.exe\r\nPAUSE\r\n')
         record = ''.join(f'{base}{s}\r\n' for s in ('.dat', '.ana', '.out', '.fem', '.ind.in'))
         expect("run.dat", read_bytes(os.path.join(self.app, 'run.dat')), record.encode())

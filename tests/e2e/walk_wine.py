@@ -24,7 +24,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from walk import MAIN_TITLE, drive, SuiteLog, expect, fill, form_centres, read_bytes, texts_of  # noqa: E402
+from walk import MAIN_TITLE, SOLVE_LIMIT, drive, SuiteLog, expect, fill, form_centres, read_bytes, texts_of  # noqa: E402
 from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
 
 STEPS = ('start_launcher', 'preprocessor', 'solver_by_file_name', 'postprocessor_linked',
@@ -180,6 +180,10 @@ class WineWalk:
         self.x.click(dialog, *centres['cmd_Run'])
         done = self.log.wait('STATIC.exe', 'done', timeout=60)
         expect("analysis the solver ran", done['ana'], base + '.ana')
+        took = self.log.took(done)
+        self.note(f"the solver took {took:.2f} s for the example")
+        if took > SOLVE_LIMIT:
+            raise Failure(f"the solver took {took:.1f} s for the example, at most {SOLVE_LIMIT} s")
         expect("solver.bat", read_bytes(os.path.join(self.app, 'solver.bat')), b'STATIC.exe\r\nPAUSE\r\n')
         record = ''.join(f'{base}{s}\r\n' for s in ('.dat', '.ana', '.out', '.fem', '.ind.in'))
         expect("run.dat", read_bytes(os.path.join(self.app, 'run.dat')), record.encode('cp932'))

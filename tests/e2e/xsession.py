@@ -103,6 +103,11 @@ class XSession:
                                     stderr=open(os.path.join(self.workdir, 'openbox.log'), 'wb'))
         wait_until("the window manager", self._wm_running, timeout=15)
 
+    def end_display(self):
+        """Ends the X server, as a logout or a crash does; the window manager goes with it."""
+        self._xvfb.kill()
+        self._xvfb.wait(5)
+
     def _start_bus(self):
         """A private session bus; the accessibility bus and registry are started on it on demand."""
         read_fd, write_fd = os.pipe()
@@ -257,6 +262,11 @@ class XSession:
         self.run(['import', '-window', 'root', '-crop', crop, '+repage', '-strip', '-colors', '256', 'PNG8:' + path],
                  timeout=30)
         return path
+
+
+def has_ended(pid):
+    """Whether the process has ended (a zombie that nobody has waited for yet has)."""
+    return _is_zombie(pid)
 
 
 def _is_zombie(pid):

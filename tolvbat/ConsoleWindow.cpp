@@ -1,12 +1,11 @@
 #include "ConsoleWindow.h"
+#include "Texts.h"
 
-#include <QDeadlineTimer>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSocketNotifier>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -28,15 +27,20 @@ namespace {
 constexpr size_t ReadBatch = 64 * 1024;
 // How often what has come is shown: drawing it is what takes the time, not reading it.
 constexpr int FlushMs = 50;
-// How long a closed window's command may take to end on its hangup before it is killed.
-constexpr int HangupGraceMs = 2000;
+// The wait status of a command that has ended, as waitpid() would give it.
+int waitStatus(const siginfo_t &info)
+{
+    if (info.si_code == CLD_EXITED)
+        return (info.si_status & 0xff) << 8;
+    return info.si_status | (info.si_code == CLD_DUMPED ? 0x80 : 0);
+}
 
 } // namespace
 
 ConsoleWindow::ConsoleWindow(const QString &title, std::vector<Step> steps)
     : m_steps(std::move(steps)),
       m_view(new QPlainTextEdit(this)),
-      m_continue(new QPushButton(QStringLiteral("Continue"), this)),
+      m_continue(new QPushButton(batch::text(Text::Continue), this)),
       m_poll(new QTimer(this)),
       m_flush(new QTimer(this))
 {
@@ -67,23 +71,17 @@ ConsoleWindow::ConsoleWindow(const QString &title, std::vector<Step> steps)
 ConsoleWindow::~ConsoleWindow()
 {
     closeOutput();
-    if (m_pid < 0)
-        return;
-    // The window was closed while the command ran, and its session had the hangup then.
-    const QDeadlineTimer deadline(HangupGraceMs);
-    while (::waitpid(m_pid, nullptr, WNOHANG) == 0) {
-        if (deadline.hasExpired()) {
-            ::kill(-m_pid, SIGKILL);
-            wait(m_pid);
-            break;
-        }
-        QThread::msleep(10);
-    }
+    endCommands();
+}
+
+void ConsoleWindow::endCommands()
+{
+    m_groups.end();
 }
 
 QString ConsoleWindow::pauseLine()
 {
-    return QStringLiteral("Press a key to continue . . .");
+    return batch::text(Text::Pause);
 }
 
 void ConsoleWindow::run()
@@ -128,6 +126,7 @@ void ConsoleWindow::next()
         return;
     }
     m_pid = started.value();
+    m_groups.add(m_pid);
     m_program = locate(step.words.front());
     m_read = pipeFds[0];
     ::fcntl(m_read, F_SETFL, ::fcntl(m_read, F_GETFL) | O_NONBLOCK);
@@ -148,10 +147,17 @@ void ConsoleWindow::readOutput()
 
 void ConsoleWindow::checkEnded()
 {
-    int status = 0;
-    const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
-    if (done == 0 || (done < 0 && errno == EINTR))
+    // Not waited for yet: the command's group may hold what it left running (see Groups).
+    siginfo_t info {};
+    if (::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) {
+        if (errno == EINTR)
+            return;
+        info.si_code = CLD_EXITED; // not ours to wait for: nothing is known of how it ended
+    } else if (info.si_pid == 0) {
         return;
+    }
+    const int status = waitStatus(info);
+    m_groups.ended(m_pid);
     m_poll->stop();
     m_pid = -1;
     // What it wrote just before it ended, and no more: a program it left running could write
@@ -278,14 +284,14 @@ void ConsoleWindow::flush()
 
 void ConsoleWindow::closeEvent(QCloseEvent *event)
 {
-    // Closing a console ends what runs in it: the command's session gets the hangup that a closed
-    // terminal sends (and is killed when the window goes, if it has not ended by then). Nothing
-    // after it runs.
+    // Closing a console ends what runs in it: the groups of the batch run's commands, the one
+    // that runs and what earlier ones left running, get the hangup that a closed terminal sends
+    // (whatever is left is killed when the window goes). Nothing after it runs.
     if (m_pid > 0) {
         m_poll->stop();
         closeOutput();
-        ::kill(-m_pid, SIGHUP);
     }
+    m_groups.hangUp();
     m_next = m_steps.size();
     flush();
     QWidget::closeEvent(event);

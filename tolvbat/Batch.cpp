@@ -1,4 +1,5 @@
 #include "Batch.h"
+#include "Texts.h"
 
 #include "platform/Native.h"
 #include "platform/Reasons.h"
@@ -72,16 +73,16 @@ Result<std::string> readBatch(const char *path)
     const QString name = QFile::decodeName(path);
     const Result<QByteArray> read = native::readFile(name, ReadLimit);
     if (!read.ok()) {
-        // The platform's reasons are the launcher's, in Japanese; tolvbat's lines are English.
+        // The platform's reasons are the launcher's, in Japanese; in English they are told in English.
         QString why = read.reason();
-        if (why == reason::notRegularFile())
+        if (!japanese() && why == reason::notRegularFile())
             why = QStringLiteral("not a regular file");
-        else if (why == reason::nameNotExact(name))
+        else if (!japanese() && why == reason::nameNotExact(name))
             why = QStringLiteral("the name is not valid text in the system's encoding");
-        return Result<std::string>::failure(QStringLiteral("cannot read %1: %2").arg(name, why));
+        return Result<std::string>::failure(text(Text::CannotRead).arg(name, why));
     }
     if (read.value().size() > ReadLimit)
-        return Result<std::string>::failure(name + QStringLiteral(": larger than a batch file can be"));
+        return Result<std::string>::failure(text(Text::TooLarge).arg(name));
     return read.value().toStdString();
 }
 
@@ -97,8 +98,7 @@ std::vector<Step> parse(const std::string &text)
         start = end + 1;
         if (raw.find('\0') != std::string::npos) {
             Step step;
-            step.fault = "line " + std::to_string(number)
-                    + " of the batch file holds a NUL byte and is not run";
+            step.fault = batch::text(Text::NulByte).arg(number).toStdString();
             steps.push_back(step);
             continue;
         }
@@ -145,15 +145,14 @@ std::string locate(const std::string &name)
 Result<pid_t> start(const Step &step, int output)
 {
     // One line, as a shell says it, with the status that a shell would end with.
-    const auto refused = [](const std::string &why, int status) {
-        return Result<pid_t>::failure(QString::fromLocal8Bit("tolvbat: " + why + " (exit status "
-                                                             + std::to_string(status) + ")"));
+    const auto refused = [](const QString &line) {
+        return Result<pid_t>::failure(QStringLiteral("tolvbat: ") + line);
     };
     if (!step.fault.empty())
         return Result<pid_t>::failure(QString::fromLocal8Bit("tolvbat: " + step.fault));
     const std::string program = locate(step.words.front());
     if (program.empty())
-        return refused(step.words.front() + ": command not found", 127);
+        return refused(text(Text::NotFound).arg(QString::fromLocal8Bit(step.words.front()), QString::number(127)));
     QList<QByteArray> argv;
     for (const std::string &word : step.words)
         argv << QByteArray::fromStdString(word);
@@ -167,7 +166,8 @@ Result<pid_t> start(const Step &step, int output)
     // As a shell: 127 when the program or its interpreter is not there, 126 when it cannot be
     // executed (no permission, no known format).
     const int status = errno == ENOENT ? 127 : 126;
-    return refused(program + ": " + started.reason().toLocal8Bit().toStdString(), status);
+    return refused(text(Text::CannotStart)
+                           .arg(QString::fromLocal8Bit(program), started.reason(), QString::number(status)));
 }
 
 int wait(pid_t pid)
@@ -180,16 +180,16 @@ int wait(pid_t pid)
 
 std::string ending(const std::string &program, int waitStatus)
 {
-    if (WIFEXITED(waitStatus)) {
-        if (WEXITSTATUS(waitStatus) == 0)
-            return {};
-        return "tolvbat: " + program + " ended with exit status " + std::to_string(WEXITSTATUS(waitStatus));
+    QString line;
+    const QString name = QString::fromLocal8Bit(program);
+    if (WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) != 0) {
+        line = text(Text::EndedWithStatus).arg(name, QString::number(WEXITSTATUS(waitStatus)));
+    } else if (WIFSIGNALED(waitStatus)) {
+        const int signal = WTERMSIG(waitStatus);
+        line = text(Text::EndedBySignal)
+                       .arg(name, QString::number(signal), QString::fromLocal8Bit(strsignal(signal)));
     }
-    if (WIFSIGNALED(waitStatus)) {
-        return "tolvbat: " + program + " was ended by signal " + std::to_string(WTERMSIG(waitStatus)) + " ("
-                + strsignal(WTERMSIG(waitStatus)) + ")";
-    }
-    return {};
+    return line.isEmpty() ? std::string() : "tolvbat: " + line.toStdString();
 }
 
 } // namespace tolv::batch

@@ -1,10 +1,11 @@
 // tolvbat's own console: where no terminal emulator is installed, a batch file runs in this small
 // window. It shows the commands' output as it comes, says how a command that failed ended, waits
 // at PAUSE for a key or its button, and closes when the batch ends. Closing it ends the command
-// that runs, as closing a console does.
+// that runs and whatever the batch run's commands left running, as closing a console does.
 #pragma once
 
 #include "Batch.h"
+#include "Groups.h"
 
 #include <QStringDecoder>
 #include <QWidget>
@@ -38,6 +39,8 @@ public:
     // Shows why nothing can be run, and waits until it has been read.
     void fail(const QString &line);
     int result() const { return m_result; }
+    // Ends what the batch run has left running (see Groups); also when the window goes.
+    void endCommands();
 
     // What the window shows.
     QString text() const;
@@ -81,6 +84,7 @@ private:
     bool m_replace = false;
     int m_read = -1;
     pid_t m_pid = -1;
+    Groups m_groups;
     std::string m_program;
     bool m_waiting = false;
     bool m_endAfterPause = false;
