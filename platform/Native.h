@@ -67,8 +67,8 @@ struct SpawnOptions
 
 // Starts `program` (a path, used as it is) with `argv` (the first is the name it is called by) in
 // the current directory, without waiting. The process id, which the caller must wait for; the
-// system's reason when it cannot be executed, and its error in errno too, for a caller that tells
-// the kinds apart as a shell does.
+// system's reason when it cannot be executed, of kind Missing when the program (or its
+// interpreter) is not there, so that a caller can tell the kinds apart as a shell does.
 Result<pid_t> spawn(const QByteArray &program, const QList<QByteArray> &argv, const SpawnOptions &options);
 #endif
 

@@ -1,7 +1,6 @@
 #include "Batch.h"
 
 #include "platform/Native.h"
-#include "platform/Reasons.h"
 
 #include <QFile>
 
@@ -72,17 +71,17 @@ Result<std::string> readBatch(const char *path)
     const QString name = QFile::decodeName(path);
     const Result<QByteArray> read = native::readFile(name, ReadLimit);
     if (!read.ok()) {
-        // The platform's reasons are the launcher's, in Japanese; tolvbat's lines are English.
+        // The platform's own reasons are the launcher's, in Japanese; tolvbat's lines are English.
         QString why = read.reason();
-        if (why == reason::notRegularFile())
+        if (read.kind() == FailureKind::NotRegularFile)
             why = QStringLiteral("not a regular file");
-        else if (why == reason::nameNotExact(name))
+        else if (read.kind() == FailureKind::NameNotExact)
             why = QStringLiteral("the name is not valid text in the system's encoding");
-        return Result<std::string>::failure(QStringLiteral("cannot read %1: %2").arg(name, why));
+        return failure(read.kind(), QStringLiteral("cannot read %1: %2").arg(name, why));
     }
     if (read.value().size() > ReadLimit)
-        return Result<std::string>::failure(name + QStringLiteral(": larger than a batch file can be"));
-    return read.value().toStdString();
+        return failure(FailureKind::TooLarge, name + QStringLiteral(": larger than a batch file can be"));
+    return success(read.value().toStdString());
 }
 
 std::vector<Step> parse(const std::string &text)
@@ -145,15 +144,15 @@ std::string locate(const std::string &name)
 Result<pid_t> start(const Step &step, int output)
 {
     // One line, as a shell says it, with the status that a shell would end with.
-    const auto refused = [](const std::string &why, int status) {
-        return Result<pid_t>::failure(QString::fromLocal8Bit("tolvbat: " + why + " (exit status "
-                                                             + std::to_string(status) + ")"));
+    const auto refused = [](FailureKind kind, const std::string &why, int status) {
+        return failure(kind, QString::fromLocal8Bit("tolvbat: " + why + " (exit status "
+                                                    + std::to_string(status) + ")"));
     };
     if (!step.fault.empty())
-        return Result<pid_t>::failure(QString::fromLocal8Bit("tolvbat: " + step.fault));
+        return failure(FailureKind::NotEncodable, QString::fromLocal8Bit("tolvbat: " + step.fault));
     const std::string program = locate(step.words.front());
     if (program.empty())
-        return refused(step.words.front() + ": command not found", 127);
+        return refused(FailureKind::Missing, step.words.front() + ": command not found", 127);
     QList<QByteArray> argv;
     for (const std::string &word : step.words)
         argv << QByteArray::fromStdString(word);
@@ -166,8 +165,8 @@ Result<pid_t> start(const Step &step, int output)
         return started;
     // As a shell: 127 when the program or its interpreter is not there, 126 when it cannot be
     // executed (no permission, no known format).
-    const int status = errno == ENOENT ? 127 : 126;
-    return refused(program + ": " + started.reason().toLocal8Bit().toStdString(), status);
+    const int status = started.kind() == FailureKind::Missing ? 127 : 126;
+    return refused(started.kind(), program + ": " + started.reason().toLocal8Bit().toStdString(), status);
 }
 
 int wait(pid_t pid)
