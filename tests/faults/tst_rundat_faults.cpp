@@ -68,7 +68,7 @@ private slots:
 // What is at the run.dat path: "none", "dir", "unreadable" (a regular file whose reading fails,
 // which permissions cannot give us as root), "fifo", "endless" (a link to an endless device),
 // "sparse" (1 TiB of nothing) or "bytes". A file that is there but cannot be taken (result -1), or
-// that holds no whole record (-2), is told to the user and changes nothing.
+// that holds no whole record (-2), is a failure with the message for the user, and changes nothing.
 void TestRunDatFaults::readFaults_data()
 {
     QTest::addColumn<QString>("kind");
@@ -100,6 +100,10 @@ void TestRunDatFaults::readFaults_data()
     // dropped (the rest of the path would name another file).
     QTest::newRow("Shift_JIS bytes")
             << "bytes" << QByteArray("C:\\\x89\xf0\x90\xcd\\b.dat\r\n") + crlfRecord(fresh.mid(1)) << -2 << earlier;
+    // The narrow encoding on Linux is UTF-8 whatever the locale (a run under ja_JP.eucJP too): a
+    // record in EUC-JP is one from another system.
+    QTest::newRow("EUC-JP bytes")
+            << "bytes" << QByteArray("/\xa5\xc7\xa1\xbc\xa5\xbf/b.dat\r\n") + crlfRecord(fresh.mid(1)) << -2 << earlier;
     QTest::newRow("a character cut off at the end")
             << "bytes" << crlfRecord(fresh.mid(0, 4)) + "/a/i\xe2\x82" << -2 << earlier;
 
