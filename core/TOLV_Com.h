@@ -93,8 +93,8 @@ void tell(Platform &p, const Failure &failed);
 QString crlfLines(const QStringList &lines);
 
 // How one run-record field is stored in run.dat so that the field reader gives it back unchanged:
-// as it is, or in double quotes when it holds a comma or has blanks at either end. Nothing when the
-// format cannot hold it, with the reason.
+// as it is, or in double quotes when it holds a comma or has blanks at either end. A failure of kind
+// NotStorable, with the reason, when the format cannot hold it.
 Result<QString> storedField(const QString &field);
 
 // 1-based position in `path` of the first occurrence of `suffix` within the file's own name, which

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <type_traits>
+
 using tolv::TOLV_Com;
 using tolv::test::FakePlatform;
 using tolv::test::Message;
@@ -20,6 +22,11 @@ private slots:
     void execProgram_data();
     void execProgram();
 };
+
+// A value alone is no success, and a reason alone no failure: each is spelt out.
+static_assert(!std::is_convertible_v<QString, tolv::Result<QString>>);
+static_assert(!std::is_constructible_v<tolv::Result<QString>, QString>);
+static_assert(!std::is_constructible_v<tolv::Outcome, QString>);
 
 namespace {
 

@@ -34,6 +34,8 @@ class DoubleClick(Walk):
         """Presses the dialog's Run with a real mouse: `clicks` presses 0.1 s apart, as a double
         click gives them."""
         x, y = self.centres('Filename')['cmd_Run']
+        # A tool started before may have come to the front over the dialog.
+        self.x.activate(dialog)
         self.x.run(['xdotool', 'mousemove', '--window', str(dialog), str(x), str(y)])
         time.sleep(0.25)
         self.x.run(['xdotool', 'click', '--repeat', str(clicks), '--delay', '100', '1'])
