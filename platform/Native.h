@@ -29,8 +29,9 @@ Result<QString> executableFolder();
 // The system's narrow, byte-based encoding (the ANSI code page on Windows, the locale's elsewhere).
 // Decoding keeps every byte visible: one that does not decode becomes U+FFFD, never nothing.
 QString decodeNarrow(const QByteArray &bytes);
-// Nothing when a character cannot be encoded exactly (no look-alike, no lone surrogate, no NUL).
-std::optional<QByteArray> encodeNarrow(const QString &text);
+// A failure of kind NotEncodable when a character cannot be encoded exactly (no look-alike, no lone
+// surrogate, no NUL).
+Result<QByteArray> encodeNarrow(const QString &text);
 
 // At most `limit` bytes of a regular file, opened without blocking and checked after the open;
 // a reason for anything else (a folder, a FIFO, a device, a larger or growing file).

@@ -177,17 +177,19 @@ QString decodeNarrow(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
-std::optional<QByteArray> encodeNarrow(const QString &text)
+Result<QByteArray> encodeNarrow(const QString &text)
 {
+    const Failure refused = failure(FailureKind::NotEncodable,
+                                    text.contains(QChar(0)) ? reason::holdsNul() : reason::notEncodable());
     if (text.contains(QChar(0)) || text.contains(QChar::ReplacementCharacter))
-        return std::nullopt;
+        return refused;
     QStringEncoder encoder(QStringConverter::System);
     QByteArray bytes = encoder.encode(text);
     // Some encodings put a look-alike in place of a missing character without an error, and the
     // decoder drops a byte-order mark at the start; decoding again tells.
     if (encoder.hasError() || decodeNarrow(bytes) != text)
-        return std::nullopt;
-    return bytes;
+        return refused;
+    return success(bytes);
 }
 
 Result<QByteArray> readFile(const QString &path, qint64 limit)

@@ -165,14 +165,16 @@ QString decodeNarrow(const QByteArray &bytes)
     return text;
 }
 
-std::optional<QByteArray> encodeNarrow(const QString &text)
+Result<QByteArray> encodeNarrow(const QString &text)
 {
+    const Failure refused = failure(FailureKind::NotEncodable,
+                                    text.contains(QChar(0)) ? reason::holdsNul() : reason::notEncodable());
     // U+FFFD stands for a byte that did not decode: writing it would not give that byte back.
     // Half of a surrogate pair has no form in any code page.
     if (text.contains(QChar(0)) || text.contains(QChar::ReplacementCharacter) || !text.isValidUtf16())
-        return std::nullopt;
+        return refused;
     if (text.isEmpty())
-        return QByteArray();
+        return success(QByteArray());
     // UTF-8 as the system's code page (an option of recent Windows) allows neither flag nor the
     // default-character report; every other code page reports a character it had to replace.
     const bool utf8 = GetACP() == CP_UTF8;
@@ -182,15 +184,15 @@ std::optional<QByteArray> encodeNarrow(const QString &text)
     const int n = int(text.size());
     const int size = WideCharToMultiByte(CP_ACP, flags, wide(text), n, nullptr, 0, nullptr, report);
     if (size <= 0 || usedDefault)
-        return std::nullopt;
+        return refused;
     QByteArray bytes(size, Qt::Uninitialized);
     if (WideCharToMultiByte(CP_ACP, flags, wide(text), n, bytes.data(), size, nullptr, report) != size
         || usedDefault)
-        return std::nullopt;
+        return refused;
     // Some code pages map a character to another one's bytes without calling it a replacement.
     if (decodeExactly(bytes.constData(), size) != text)
-        return std::nullopt;
-    return bytes;
+        return refused;
+    return success(bytes);
 }
 
 Result<QByteArray> readFile(const QString &path, qint64 limit)
@@ -298,15 +300,15 @@ Outcome start(const QString &path, const QString &argText, const QString &appFol
     QString program = path;
     QString line;
     if (isBatchFile(path)) {
-        const std::optional<QString> args = win::batchArguments(path);
-        if (!args)
-            return failure(FailureKind::NameNotExact, reason::batchPathSpecial());
+        const Result<QString> args = win::batchArguments(path);
+        if (!args.ok())
+            return args.failure();
         // The system's own interpreter by its full path, never one found in the current folder.
         const QString system = systemFolder();
         if (system.isEmpty())
             return systemFailure(GetLastError());
         program = system + QStringLiteral("\\cmd.exe");
-        line = win::commandLine(program, *args);
+        line = win::commandLine(program, args.value());
     } else {
         line = win::commandLine(path, argText);
     }

@@ -72,14 +72,12 @@ namespace {
 // The text in the narrow encoding, as long as it can be read back whole.
 Result<QByteArray> narrowFile(const QString &text)
 {
-    const std::optional<QByteArray> bytes = native::encodeNarrow(text);
-    if (!bytes) {
-        return failure(FailureKind::NotEncodable,
-                       text.contains(QChar(0)) ? reason::holdsNul() : reason::notEncodable());
-    }
-    if (bytes->size() > native::ReadLimit)
+    const Result<QByteArray> bytes = native::encodeNarrow(text);
+    if (!bytes.ok())
+        return bytes;
+    if (bytes.value().size() > native::ReadLimit)
         return failure(FailureKind::TooLarge, reason::tooLong(native::ReadLimit));
-    return success(*bytes);
+    return bytes;
 }
 
 } // namespace
