@@ -1,5 +1,7 @@
 #include "Fields.h"
 
+#include "Texts.h"
+
 namespace tolv {
 
 std::optional<QString> FieldReader::next()
@@ -45,18 +47,18 @@ void FieldReader::skipDelimiter()
     }
 }
 
-std::optional<QList<std::optional<QString>>> leadingFields(const QString &text, bool whole, int count)
+Result<Fields> leadingFields(const QString &text, bool whole, int count)
 {
     FieldReader reader(text);
-    QList<std::optional<QString>> fields;
+    Fields fields;
     for (int i = 0; i < count; ++i) {
         fields << reader.next();
         // The start ends at a line end, so an unquoted field is whole; the rest of the file may
         // hold what ran out here.
         if (!whole && (!fields.last() || reader.quoteOpen()))
-            return std::nullopt;
+            return failure(FailureKind::TooLarge, text::FieldsTooLong);
     }
-    return fields;
+    return success(fields);
 }
 
 QString trimSpaces(const QString &s)

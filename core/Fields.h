@@ -1,6 +1,8 @@
 // Field-by-field reading of the suite's text files (run.dat, the analysis-type file).
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QList>
 #include <QString>
 
@@ -28,9 +30,10 @@ private:
     bool m_quoteOpen = false;
 };
 
-// The first `count` fields of a text file's start; fewer when the file holds fewer. Nothing when
-// the start is not the whole file and the fields might go on past it.
-std::optional<QList<std::optional<QString>>> leadingFields(const QString &text, bool whole, int count);
+// The first `count` fields of a text file's start; fewer when the file holds fewer. A failure (of
+// kind TooLarge) when the start is not the whole file and the fields might go on past it.
+using Fields = QList<std::optional<QString>>;
+Result<Fields> leadingFields(const QString &text, bool whole, int count);
 
 // Removes leading and trailing spaces (only U+0020; tabs and other blanks stay).
 QString trimSpaces(const QString &s);

@@ -1,6 +1,7 @@
 // The state that the launcher's windows share, the run record and the program launcher.
 #pragma once
 
+#include "Fields.h"
 #include "platform/Platform.h"
 
 #include <QString>
@@ -59,19 +60,12 @@ public:
 
     // Loads the run record from run.dat. 1: read, File_Dat not blank; 0: read, File_Dat blank;
     // -9: no run.dat, nothing changed. A run.dat that is there but gives no whole record changes
-    // no field, and the callers start nothing from it:
-    // - ReadFailed: it cannot be read (not a regular file, too large, unreadable);
-    // - Damaged: it holds fewer than five fields, or a byte that does not decode in the narrow
-    //   encoding (a record written on a system of another code page).
-    // `tell` says which of the two the user is told of: both for a start from the record, only
-    // the first for the Run that replaces the record anyway, neither for a mere look at it.
-    // Otherwise platform failures never leave it.
-    static constexpr qint16 ReadFailed = -1;
-    static constexpr qint16 Damaged = -2;
-    enum Telling { TellAll, TellUnreadable, TellNothing };
-    qint16 Read_RunDat(Platform &p, Telling tell = TellAll);
-    // Is this result of Read_RunDat one that leaves nothing to start from?
-    static bool unusable(qint16 read) { return read == ReadFailed || read == Damaged; }
+    // no field and is a failure, whose reason is the message for the user: of kind Damaged when it
+    // holds fewer than five fields or a byte that does not decode in the narrow encoding (a record
+    // written on a system of another code page), of the platform's kind when it cannot be read
+    // (not a regular file, too large, unreadable). Nothing is shown here: each caller tells what
+    // it must. Otherwise platform failures never leave it.
+    Result<qint16> Read_RunDat(Platform &p);
 
     // The run.dat text of the current record, or why it cannot be stored: a field that the field
     // reader could not give back unchanged, or that the narrow encoding cannot hold.
@@ -85,21 +79,33 @@ public:
     // platform refuses to start, is reported to the user; nothing is reported back to the caller.
     static void Exec_Program(Platform &p, qint16 InAppFolder, const QString &ProgramFile,
                              const QString &ToolName, const QString &ArgText);
+    // The same start, telling nothing: a missing program (kind Missing) or a refused start, with
+    // the message for the user as the reason.
+    static Outcome launch(Platform &p, qint16 InAppFolder, const QString &ProgramFile,
+                          const QString &ToolName, const QString &ArgText);
 };
+
+// Tells the user of a failure whose reason is a whole message: a name that a Run's checks
+// rejected carries the application's own title, every other message "TOLV_Strel".
+void tell(Platform &p, const Failure &failed);
 
 // The text of a file whose lines are these, each ended by CR LF.
 QString crlfLines(const QStringList &lines);
 
 // How one run-record field is stored in run.dat so that the field reader gives it back unchanged:
-// as it is, or in double quotes when it holds a comma or has blanks at either end. Nothing when the
-// format cannot hold it, with the reason.
+// as it is, or in double quotes when it holds a comma or has blanks at either end. A failure of kind
+// NotStorable, with the reason, when the format cannot hold it.
 Result<QString> storedField(const QString &field);
 
 // 1-based position in `path` of the first occurrence of `suffix` within the file's own name, which
 // follows the last folder separator (the platform's own, and "/" everywhere); 0 when absent.
 int suffixPosition(const Platform &p, const QString &path, const QString &suffix);
 
-// Tells the user that a file could not be written: its path, then the platform's reason.
-void reportWriteFailure(Platform &p, const QString &path, const QString &reason);
+// The first `count` fields of the text file at `path`, read as the launcher reads its files; the
+// platform's failure, or one of kind TooLarge when the fields run past what is read.
+Result<Fields> fileFields(Platform &p, const QString &path, int count);
+
+// Writes the file whole; a failure names it, then gives the platform's reason, keeping its kind.
+Outcome writeFile(Platform &p, const QString &path, const QString &text);
 
 } // namespace tolv

@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "core/Fields.h"
-#include "ui/filename/RunCommand.h"
+#include "core/Starts.h"
 
 using namespace tolv;
 
@@ -34,7 +34,8 @@ bool loneSurrogateAt(const QString &s, qsizetype i)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString item = fuzz::fuzzText(data, size);
-    const std::optional<QString> cut = cutSolverName(item);
+    const Result<QString> named = cutSolverName(item);
+    const std::optional<QString> cut = named.ok() ? std::optional<QString>(named.value()) : std::nullopt;
 
     const QString trimmed = trimSpaces(item);
     const qsizetype exe = trimmed.indexOf(QLatin1String(".exe"));

@@ -1,6 +1,6 @@
 // Read_RunDat on arbitrary bytes in a real run.dat: the read ends in bounded time and memory
 // (libFuzzer's limits); a file it cannot take, or that holds no whole record (fewer than five fields,
-// a byte that did not decode), is one message and changes nothing; otherwise the result agrees with
+// a byte that did not decode), is a failure with its reason, shows nothing and changes nothing; otherwise the result agrees with
 // File_Dat, the five fields are the file's, nothing is shown, started or written, and a record that
 // can be written back reads back the same.
 #include "FuzzSupport.h"
@@ -40,10 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     TOLV_Com com;
     setRecord(com, Earlier);
-    const qint16 result = com.Read_RunDat(p);
+    const Result<qint16> read = com.Read_RunDat(p);
     FUZZ_CHECK(fuzz::fileBytes(path) == bytes, QString());
-    if (result == TOLV_Com::ReadFailed) {
-        FUZZ_CHECK(p.messages.size() == 1 && com.runRecord() == Earlier, fuzz::show(com.runRecord()));
+    FUZZ_CHECK(p.messages.isEmpty(), QString());
+    if (!read.ok() && read.kind() != FailureKind::Damaged) {
+        FUZZ_CHECK(!read.reason().isEmpty() && com.runRecord() == Earlier, fuzz::show(com.runRecord()));
         return 0;
     }
     FieldReader reader(p.readText(path).value().text);
@@ -55,13 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fields << field.value_or(QString());
     }
     if (!whole) {
-        FUZZ_CHECK(result == TOLV_Com::Damaged, QString::number(result));
-        FUZZ_CHECK(p.messages.size() == 1 && com.runRecord() == Earlier, fuzz::show(com.runRecord()));
+        FUZZ_CHECK(!read.ok() && read.kind() == FailureKind::Damaged, read.reason());
+        FUZZ_CHECK(com.runRecord() == Earlier, fuzz::show(com.runRecord()));
         return 0;
     }
+    FUZZ_CHECK(read.ok(), read.reason());
+    const qint16 result = read.value();
     FUZZ_CHECK(result == 0 || result == 1, QString::number(result));
     FUZZ_CHECK((result == 1) == !trimSpaces(com.File_Dat).isEmpty(), fuzz::show(com.runRecord()));
-    FUZZ_CHECK(p.messages.isEmpty(), QString());
     FUZZ_CHECK(com.runRecord() == fields,
                fuzz::show(com.runRecord()) + QLatin1String(" vs ") + fuzz::show(fields));
 
@@ -70,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (written.ok()) {
         TOLV_Com again;
         setRecord(again, {QString(), QString(), QString(), QString(), QString()});
-        again.Read_RunDat(p);
+        (void)again.Read_RunDat(p);
         FUZZ_CHECK(again.runRecord() == record,
                    fuzz::show(again.runRecord()) + QLatin1String(" vs ") + fuzz::show(record));
     } else {

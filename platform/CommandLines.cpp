@@ -1,5 +1,7 @@
 #include "CommandLines.h"
 
+#include "Reasons.h"
+
 namespace tolv {
 
 bool isBatchFile(const QString &path)
@@ -18,13 +20,13 @@ QString commandLine(const QString &programPath, const QString &argText)
     return line;
 }
 
-std::optional<QString> batchArguments(const QString &batchPath)
+Result<QString> batchArguments(const QString &batchPath)
 {
     for (const QChar c : batchPath) {
         if (c == u'"' || c == u'%' || c == u'\r' || c == u'\n')
-            return std::nullopt;
+            return failure(FailureKind::NameNotExact, reason::batchPathSpecial());
     }
-    return QStringLiteral("/d /c \"\"") + batchPath + QStringLiteral("\"\"");
+    return success(QStringLiteral("/d /c \"\"") + batchPath + QStringLiteral("\"\""));
 }
 
 FolderProblem batchFolderProblem(const QString &folder)

@@ -2,11 +2,12 @@
 // Pure functions, so that the Windows composition is tested on every platform.
 #pragma once
 
+#include "Result.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <optional>
 
 namespace tolv {
 
@@ -23,8 +24,9 @@ namespace win {
 // The whole path in double quotes, then one blank and the raw argument text when there is one.
 QString commandLine(const QString &programPath, const QString &argText);
 // cmd.exe's arguments that run one batch file: /d /c and the quoted path, wrapped once more for
-// cmd's quote stripping. Nothing when the path holds a character that cmd would expand or split on.
-std::optional<QString> batchArguments(const QString &batchPath);
+// cmd's quote stripping. A failure (kind NameNotExact) when the path holds a character that cmd
+// would expand or split on.
+Result<QString> batchArguments(const QString &batchPath);
 
 // Why cmd.exe cannot run a batch file of this folder with the folder as its current one: a network
 // path (\\server\share\...), which it never makes current (it falls back to the Windows folder,

@@ -29,8 +29,9 @@ Result<QString> executableFolder();
 // The system's narrow, byte-based encoding (the ANSI code page on Windows, the locale's elsewhere).
 // Decoding keeps every byte visible: one that does not decode becomes U+FFFD, never nothing.
 QString decodeNarrow(const QByteArray &bytes);
-// Nothing when a character cannot be encoded exactly (no look-alike, no lone surrogate, no NUL).
-std::optional<QByteArray> encodeNarrow(const QString &text);
+// A failure of kind NotEncodable when a character cannot be encoded exactly (no look-alike, no lone
+// surrogate, no NUL).
+Result<QByteArray> encodeNarrow(const QString &text);
 
 // At most `limit` bytes of a regular file, opened without blocking and checked after the open;
 // a reason for anything else (a folder, a FIFO, a device, a larger or growing file).
@@ -67,8 +68,8 @@ struct SpawnOptions
 
 // Starts `program` (a path, used as it is) with `argv` (the first is the name it is called by) in
 // the current directory, without waiting. The process id, which the caller must wait for; the
-// system's reason when it cannot be executed, and its error in errno too, for a caller that tells
-// the kinds apart as a shell does.
+// system's reason when it cannot be executed, of kind Missing when the program (or its
+// interpreter) is not there, so that a caller can tell the kinds apart as a shell does.
 Result<pid_t> spawn(const QByteArray &program, const QList<QByteArray> &argv, const SpawnOptions &options);
 #endif
 

@@ -15,10 +15,10 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -34,6 +34,12 @@ namespace {
 QString errnoText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The system's failure with its own words; a missing file or program is told apart.
+Failure systemFailure(int error)
+{
+    return failure(error == ENOENT ? FailureKind::Missing : FailureKind::System, errnoText(error));
 }
 
 // A file name's bytes, when the name can be told apart from every other name: it holds no NUL and
@@ -88,39 +94,38 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-// Temporary files are named ".<name>.tmp-<pid>-<random>", beside the file they replace.
-QByteArray tempPrefix(const QByteArray &name)
+// Temporary files are ".<name>~" and one of these characters, beside the file they replace: three
+// bytes longer than its name, so that a path that fits as the file fits as its temporary too. A
+// writer holds a lock on its temporary file until it is renamed; one that no process holds any
+// more was left by a write that was killed.
+constexpr char TempSlots[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+QByteArray tempName(const QByteArray &name, char slot)
 {
-    return '.' + name + ".tmp-";
+    return '.' + name + '~' + slot;
 }
 
-// Removes temporary files that an earlier write left behind when it was killed: their process is
-// gone, or they are older than any write could take.
+// Is the temporary file at `path` one that an interrupted write left? Nobody holds its lock, and it
+// is older than the moment between another writer's creating it and locking it.
+bool isStale(const QByteArray &path)
+{
+    const Fd fd(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if (std::time(nullptr) - st.st_mtime < 10)
+        return false;
+    return ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0;
+}
+
+// Removes the temporary files of the name that earlier, interrupted writes left behind.
 void removeStaleTemporaries(const QByteArray &folder, const QByteArray &name)
 {
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return;
-    const QByteArray prefix = tempPrefix(name);
-    const time_t now = std::time(nullptr);
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray entryName(entry->d_name);
-        if (!entryName.startsWith(prefix))
-            continue;
-        const QByteArray rest = entryName.mid(prefix.size());
-        bool numeric = false;
-        const pid_t pid = pid_t(rest.left(rest.indexOf('-')).toLong(&numeric));
-        const QByteArray path = folder + '/' + entryName;
-        struct stat st {};
-        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-            continue;
-        const bool processGone = numeric && pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0
-                && errno == ESRCH;
-        const bool old = now - st.st_mtime > 3600;
-        if (processGone || old)
+    for (const char *slot = TempSlots; *slot; ++slot) {
+        const QByteArray path = folder + '/' + tempName(name, *slot);
+        if (isStale(path))
             ::unlink(path.constData());
     }
-    ::closedir(dir);
 }
 
 // The launcher's starts outlive it: nothing waits for them but a thread that sleeps until the
@@ -154,14 +159,14 @@ Result<QString> executableFolder()
     QByteArray link(4096, '\0');
     const ssize_t n = ::readlink("/proc/self/exe", link.data(), size_t(link.size()));
     if (n <= 0 || n >= link.size())
-        return Result<QString>::failure(reason::ownPathUnreadable());
+        return failure(FailureKind::System, reason::ownPathUnreadable());
     link.truncate(n);
     const QByteArray folder = link.left(link.lastIndexOf('/'));
     const QString text = QFile::decodeName(folder.isEmpty() ? QByteArray("/") : folder);
     const std::optional<QByteArray> back = nameBytes(text);
     if (!back || *back != (folder.isEmpty() ? QByteArray("/") : folder))
-        return Result<QString>::failure(reason::nameNotExact(text));
-    return text;
+        return failure(FailureKind::NameNotExact, reason::nameNotExact(text));
+    return success(text);
 }
 
 QString decodeNarrow(const QByteArray &bytes)
@@ -172,33 +177,35 @@ QString decodeNarrow(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
-std::optional<QByteArray> encodeNarrow(const QString &text)
+Result<QByteArray> encodeNarrow(const QString &text)
 {
+    const Failure refused = failure(FailureKind::NotEncodable,
+                                    text.contains(QChar(0)) ? reason::holdsNul() : reason::notEncodable());
     if (text.contains(QChar(0)) || text.contains(QChar::ReplacementCharacter))
-        return std::nullopt;
+        return refused;
     QStringEncoder encoder(QStringConverter::System);
     QByteArray bytes = encoder.encode(text);
     // Some encodings put a look-alike in place of a missing character without an error, and the
     // decoder drops a byte-order mark at the start; decoding again tells.
     if (encoder.hasError() || decodeNarrow(bytes) != text)
-        return std::nullopt;
-    return bytes;
+        return refused;
+    return success(bytes);
 }
 
 Result<QByteArray> readFile(const QString &path, qint64 limit)
 {
     const std::optional<QByteArray> name = nameBytes(path);
     if (!name)
-        return Result<QByteArray>::failure(reason::nameNotExact(path));
+        return failure(FailureKind::NameNotExact, reason::nameNotExact(path));
     // Without blocking: a FIFO put in place of the file would otherwise wait for a writer for ever.
     const Fd fd(::open(name->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0)
-        return Result<QByteArray>::failure(errnoText(errno));
+        return systemFailure(errno);
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
-        return Result<QByteArray>::failure(errnoText(errno));
+        return systemFailure(errno);
     if (!S_ISREG(st.st_mode))
-        return Result<QByteArray>::failure(reason::notRegularFile());
+        return failure(FailureKind::NotRegularFile, reason::notRegularFile());
     // One byte more than the limit tells a file that is larger, or that grows while it is read.
     QByteArray bytes(limit + 1, Qt::Uninitialized);
     qint64 got = 0;
@@ -207,42 +214,46 @@ Result<QByteArray> readFile(const QString &path, qint64 limit)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return Result<QByteArray>::failure(errnoText(errno));
+            return systemFailure(errno);
         if (n == 0)
             break;
         got += n;
     }
     bytes.truncate(got);
-    return bytes;
+    return success(bytes);
 }
 
 Outcome replaceFile(const QString &path, const QByteArray &bytes)
 {
     const std::optional<QByteArray> target = nameBytes(path);
     if (!target)
-        return Outcome::failure(reason::nameNotExact(path));
+        return failure(FailureKind::NameNotExact, reason::nameNotExact(path));
     const qsizetype slash = target->lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target->left(slash);
     const QByteArray name = target->mid(slash + 1);
     removeStaleTemporaries(folder, name);
 
+    // Each writer takes a free name and locks it at once; the slots are tried from a random one,
+    // so that launchers writing the same file at once seldom meet.
     std::random_device random;
+    const size_t slotCount = sizeof TempSlots - 1;
+    const size_t first = random() % slotCount;
     QByteArray temp;
     int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = folder + '/' + tempPrefix(name) + QByteArray::number(::getpid()) + '-'
-                + QByteArray::number(random(), 16);
+    for (size_t i = 0; fd < 0 && i < slotCount; ++i) {
+        temp = folder + '/' + tempName(name, TempSlots[(first + i) % slotCount]);
         // A name that is taken, as a file or a link, is never opened: O_EXCL does not follow links.
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return Outcome::failure(errnoText(errno));
+            return systemFailure(errno);
     }
     if (fd < 0)
-        return Outcome::failure(errnoText(EEXIST));
+        return systemFailure(EEXIST);
+    ::flock(fd, LOCK_EX | LOCK_NB);
     Fd file(fd);
     const auto fail = [&temp](int error) {
         ::unlink(temp.constData());
-        return Outcome::failure(errnoText(error));
+        return systemFailure(error);
     };
     if (!writeAll(file.get(), bytes) || ::fsync(file.get()) != 0)
         return fail(errno);
@@ -255,7 +266,7 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
     if (::lstat(target->constData(), &existing) == 0 && S_ISREG(existing.st_mode)
         && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
         ::unlink(temp.constData());
-        return Outcome::failure(reason::readOnlyFile());
+        return failure(FailureKind::ReadOnly, reason::readOnlyFile());
     }
     // rename() replaces the entry itself: a symbolic link there goes, its target stays untouched.
     if (::rename(temp.constData(), target->constData()) != 0)
@@ -303,23 +314,21 @@ Result<pid_t> spawn(const QByteArray &program, const QList<QByteArray> &argv, co
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (error == 0)
-        return pid;
-    Result<pid_t> failed = Result<pid_t>::failure(errnoText(error));
-    errno = error;
-    return failed;
+        return success(pid);
+    return systemFailure(error);
 }
 
 Outcome start(const QString &path, const QString &argText, const QString &appFolder)
 {
     if (path.contains(QChar(0)) || argText.contains(QChar(0)))
-        return Outcome::failure(reason::holdsNul());
+        return failure(FailureKind::NotEncodable, reason::holdsNul());
     StartCommand cmd;
     bool nullInput = false;
     if (isBatchFile(path)) {
         const QString interpreter = appFolder + u'/' + QLatin1String(posix::BatchInterpreterName);
         // Checked here: inside a terminal its failure would flash by unread.
         if (!QFileInfo(interpreter).isExecutable()) {
-            return Outcome::failure(reason::noInterpreter(interpreter));
+            return failure(FailureKind::Missing, reason::noInterpreter(interpreter));
         }
         const posix::TerminalChoice terminal = posix::chooseTerminal(
                 [](const QString &name) { return QStandardPaths::findExecutable(name); },
@@ -340,7 +349,7 @@ Outcome start(const QString &path, const QString &argText, const QString &appFol
     options.nullInput = nullInput;
     const Result<pid_t> started = spawn(argv.front(), argv, options);
     if (!started.ok())
-        return Outcome::failure(started.reason());
+        return started.failure();
     reapInBackground(started.value());
     return success();
 }

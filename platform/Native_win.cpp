@@ -4,6 +4,7 @@
 #include "Native.h"
 
 #include "CommandLines.h"
+#include "FileNames.h"
 #include "Reasons.h"
 
 #include <qt_windows.h>
@@ -19,9 +20,11 @@ const wchar_t *wide(const QString &text)
     return reinterpret_cast<const wchar_t *>(text.utf16());
 }
 
-QString systemReason()
+// The system's failure with its own words; a missing file or program is told apart.
+Failure systemFailure(DWORD error)
 {
-    return qt_error_string(int(GetLastError()));
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return failure(missing ? FailureKind::Missing : FailureKind::System, qt_error_string(int(error)));
 }
 
 // Decodes `n` bytes exactly, or gives nothing when any of them does not decode.
@@ -41,7 +44,7 @@ std::optional<QString> decodeExactly(const char *bytes, int n)
 
 QString folderOf(const QString &path)
 {
-    const qsizetype slash = qMax(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    const qsizetype slash = fileNameStart(path, u'\\', Separators::NativeAndSlash) - 1;
     if (slash < 0)
         return QStringLiteral(".");
     // "C:\run.dat" lies in "C:\", not in the drive's current folder "C:".
@@ -52,7 +55,7 @@ QString folderOf(const QString &path)
 
 QString nameOf(const QString &path)
 {
-    return path.mid(qMax(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')) + 1);
+    return fileNameOf(path, u'\\');
 }
 
 QString joined(const QString &folder, const QString &name)
@@ -119,10 +122,10 @@ Result<QString> executableFolder()
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
         if (n == 0)
-            return Result<QString>::failure(reason::ownPathUnreadable());
+            return failure(FailureKind::System, reason::ownPathUnreadable());
         if (n < buffer.size()) {
             const QString path = QString::fromWCharArray(buffer.data(), int(n));
-            return folderOf(path);
+            return success(folderOf(path));
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -162,14 +165,16 @@ QString decodeNarrow(const QByteArray &bytes)
     return text;
 }
 
-std::optional<QByteArray> encodeNarrow(const QString &text)
+Result<QByteArray> encodeNarrow(const QString &text)
 {
+    const Failure refused = failure(FailureKind::NotEncodable,
+                                    text.contains(QChar(0)) ? reason::holdsNul() : reason::notEncodable());
     // U+FFFD stands for a byte that did not decode: writing it would not give that byte back.
     // Half of a surrogate pair has no form in any code page.
     if (text.contains(QChar(0)) || text.contains(QChar::ReplacementCharacter) || !text.isValidUtf16())
-        return std::nullopt;
+        return refused;
     if (text.isEmpty())
-        return QByteArray();
+        return success(QByteArray());
     // UTF-8 as the system's code page (an option of recent Windows) allows neither flag nor the
     // default-character report; every other code page reports a character it had to replace.
     const bool utf8 = GetACP() == CP_UTF8;
@@ -179,70 +184,71 @@ std::optional<QByteArray> encodeNarrow(const QString &text)
     const int n = int(text.size());
     const int size = WideCharToMultiByte(CP_ACP, flags, wide(text), n, nullptr, 0, nullptr, report);
     if (size <= 0 || usedDefault)
-        return std::nullopt;
+        return refused;
     QByteArray bytes(size, Qt::Uninitialized);
     if (WideCharToMultiByte(CP_ACP, flags, wide(text), n, bytes.data(), size, nullptr, report) != size
         || usedDefault)
-        return std::nullopt;
+        return refused;
     // Some code pages map a character to another one's bytes without calling it a replacement.
     if (decodeExactly(bytes.constData(), size) != text)
-        return std::nullopt;
-    return bytes;
+        return refused;
+    return success(bytes);
 }
 
 Result<QByteArray> readFile(const QString &path, qint64 limit)
 {
-    using R = Result<QByteArray>;
     // The system would take the name only up to a NUL: another file.
     if (path.contains(QChar(0)))
-        return R::failure(reason::nameNotExact(path));
+        return failure(FailureKind::NameNotExact, reason::nameNotExact(path));
     const HANDLE file = CreateFileW(wide(path), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         // A folder cannot be opened this way; say what it is rather than "access denied".
-        const QString why = systemReason();
+        const Failure why = systemFailure(GetLastError());
         const DWORD attributes = GetFileAttributesW(wide(path));
         const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        return R::failure(folder ? reason::notRegularFile() : why);
+        if (folder)
+            return failure(FailureKind::NotRegularFile, reason::notRegularFile());
+        return why;
     }
-    const auto failure = [&](const QString &why) {
+    const auto closing = [&](const Failure &why) {
         CloseHandle(file);
-        return R::failure(why);
+        return why;
     };
     // Checked on what was opened: a name such as CON, NUL or a pipe opens a device, not a file.
     // Nothing here waits: no device is read.
     if (GetFileType(file) != FILE_TYPE_DISK)
-        return failure(reason::notRegularFile());
+        return closing(failure(FailureKind::NotRegularFile, reason::notRegularFile()));
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file, &info))
-        return failure(systemReason());
+        return closing(systemFailure(GetLastError()));
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return failure(reason::notRegularFile());
+        return closing(failure(FailureKind::NotRegularFile, reason::notRegularFile()));
     // One byte more than the limit tells a file that is larger, or that grows while it is read.
     QByteArray bytes(limit + 1, Qt::Uninitialized);
     qint64 done = 0;
     while (done < bytes.size()) {
         DWORD got = 0;
         if (!ReadFile(file, bytes.data() + done, DWORD(bytes.size() - done), &got, nullptr))
-            return failure(systemReason());
+            return closing(systemFailure(GetLastError()));
         if (got == 0)
             break;
         done += got;
     }
     CloseHandle(file);
     bytes.truncate(done);
-    return bytes;
+    return success(bytes);
 }
 
 Outcome replaceFile(const QString &path, const QByteArray &bytes)
 {
     if (path.contains(QChar(0)))
-        return Outcome::failure(reason::nameNotExact(path));
+        return failure(FailureKind::NameNotExact, reason::nameNotExact(path));
     const QString folder = folderOf(path);
     const QString name = nameOf(path);
     if (name.isEmpty())
-        return Outcome::failure(reason::notRegularFile());
+        return failure(FailureKind::NotRegularFile, reason::notRegularFile());
     removeStaleTemporaries(folder, name);
 
     const QString temp = joined(folder, name + TempInfix + QString::number(GetCurrentProcessId()) + TempSuffix);
@@ -250,13 +256,13 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
     const HANDLE file = CreateFileW(wide(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return Outcome::failure(systemReason());
+        return systemFailure(GetLastError());
     const bool written = writeAll(file, bytes) && FlushFileBuffers(file);
-    const QString writeReason = written ? QString() : systemReason();
+    const Failure writeFailure = written ? Failure{} : systemFailure(GetLastError());
     CloseHandle(file);
     if (!written) {
         DeleteFileW(wide(temp));
-        return Outcome::failure(writeReason);
+        return writeFailure;
     }
     // The rename replaces the entry itself: a symbolic link or other reparse point there goes,
     // its target stays untouched. A folder or a read-only file there is not replaced (Windows
@@ -265,8 +271,9 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
     if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_REPARSE_POINT)
         && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
         DeleteFileW(wide(temp));
-        return Outcome::failure(existing & FILE_ATTRIBUTE_DIRECTORY ? reason::notRegularFile()
-                                                                    : reason::readOnlyFile());
+        if (existing & FILE_ATTRIBUTE_DIRECTORY)
+            return failure(FailureKind::NotRegularFile, reason::notRegularFile());
+        return failure(FailureKind::ReadOnly, reason::readOnlyFile());
     }
     // A program that has the old file open without delete sharing (a reader of the suite, a virus
     // scanner looking at the new file) holds the rename up for a moment: try again for a while.
@@ -278,7 +285,7 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
                 || error == ERROR_ACCESS_DENIED;
         if (!busy || attempt == 20) {
             DeleteFileW(wide(temp));
-            return Outcome::failure(qt_error_string(int(error)));
+            return systemFailure(error);
         }
         Sleep(50);
     }
@@ -289,19 +296,19 @@ Outcome start(const QString &path, const QString &argText, const QString &appFol
     Q_UNUSED(appFolder); // Windows has its own command interpreter.
     // A command line ends at a NUL: the program would get less than it was given.
     if (path.contains(QChar(0)) || argText.contains(QChar(0)))
-        return Outcome::failure(reason::holdsNul());
+        return failure(FailureKind::NotEncodable, reason::holdsNul());
     QString program = path;
     QString line;
     if (isBatchFile(path)) {
-        const std::optional<QString> args = win::batchArguments(path);
-        if (!args)
-            return Outcome::failure(reason::batchPathSpecial());
+        const Result<QString> args = win::batchArguments(path);
+        if (!args.ok())
+            return args.failure();
         // The system's own interpreter by its full path, never one found in the current folder.
         const QString system = systemFolder();
         if (system.isEmpty())
-            return Outcome::failure(systemReason());
+            return systemFailure(GetLastError());
         program = system + QStringLiteral("\\cmd.exe");
-        line = win::commandLine(program, *args);
+        line = win::commandLine(program, args.value());
     } else {
         line = win::commandLine(path, argText);
     }
@@ -317,7 +324,7 @@ Outcome start(const QString &path, const QString &argText, const QString &appFol
     const DWORD flags = CREATE_NEW_CONSOLE | CREATE_DEFAULT_ERROR_MODE;
     if (!CreateProcessW(wide(program), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                         &startup, &started))
-        return Outcome::failure(systemReason());
+        return systemFailure(GetLastError());
     // The new program may bring its window to the front, as a program started from here should.
     AllowSetForegroundWindow(started.dwProcessId);
     CloseHandle(started.hThread);
@@ -329,9 +336,9 @@ Outcome batchFolderUsable(const QString &folder)
 {
     switch (win::batchFolderProblem(folder)) {
     case win::FolderProblem::Network:
-        return Outcome::failure(reason::networkFolder());
+        return failure(FailureKind::FolderUnusable, reason::networkFolder());
     case win::FolderProblem::TooLong:
-        return Outcome::failure(reason::folderTooLong(folder.size(), win::BatchFolderLimit));
+        return failure(FailureKind::FolderUnusable, reason::folderTooLong(folder.size(), win::BatchFolderLimit));
     case win::FolderProblem::None:
         break;
     }

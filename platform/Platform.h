@@ -2,47 +2,16 @@
 // boxes, the open-file dialog and program starts. QtPlatform implements it; tests use a fake.
 #pragma once
 
+#include "Result.h"
+
 #include <QString>
 
 #include <optional>
-#include <utility>
 
 namespace tolv {
 
-// The value of an operation that gives nothing back but success.
-struct Done
-{
-};
-
-// Success with a value, or the platform's reason for a failure, in words a user can read.
-template <typename T = Done>
-class Result
-{
-public:
-    Result(T value) : m_value(std::move(value)) {}
-    static Result failure(QString reason)
-    {
-        Result r;
-        r.m_reason = std::move(reason);
-        return r;
-    }
-
-    bool ok() const { return m_value.has_value(); }
-    const T &value() const { return *m_value; }
-    const QString &reason() const { return m_reason; }
-
-private:
-    Result() = default;
-    std::optional<T> m_value;
-    QString m_reason;
-};
-
-using Outcome = Result<>;
-inline Outcome success() { return Done{}; }
-
-// What stands at a path: nothing, a regular file, something else (a folder, a FIFO, a device), or
-// nothing known because the test itself failed.
-enum class Existence { Absent, Present, NotAFile, Error };
+// What stands at a path: nothing, a regular file, or something else (a folder, a FIFO, a device).
+enum class Entry { None, File, Other };
 
 // The start of a text file: all of it, or, for a larger file, the whole lines that fit in the
 // platform's bound on what it reads.
@@ -64,8 +33,9 @@ public:
     // The application title, shown on message boxes that are given no title.
     virtual QString appTitle() const = 0;
 
-    // Is there an ordinary file at the path, or something else, or nothing?
-    virtual Existence fileExists(const QString &path) = 0;
+    // Is there an ordinary file at the path, or something else, or nothing? A failure when the
+    // test itself fails (a name the system cannot take).
+    virtual Result<Entry> fileExists(const QString &path) = 0;
     // The text of a regular file in the narrow encoding, read from a bounded prefix without
     // blocking; a reason when it is not a regular file, has no line end within the bound or
     // cannot be read.
@@ -94,6 +64,11 @@ public:
                                                   const QString &folder) = 0;
     // Ends the program at once: no close events, nothing saved.
     virtual void endProgram() = 0;
+
+    // A steady clock in milliseconds, and the system's double-click interval in milliseconds: a
+    // second press that comes within it belongs to the same double click.
+    virtual qint64 clockMs() const = 0;
+    virtual int doubleClickMs() const = 0;
 
     // The application folder, the separator and a file name.
     QString appPath(const QString &fileName) const { return appFolder() + separator() + fileName; }

@@ -7,6 +7,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -36,23 +37,23 @@ QString QtPlatform::appTitle() const
     return QCoreApplication::applicationName();
 }
 
-Existence QtPlatform::fileExists(const QString &path)
+Result<Entry> QtPlatform::fileExists(const QString &path)
 {
     if (path.isEmpty())
-        return Existence::Absent;
+        return success(Entry::None);
     if (path.contains(QChar(0)))
-        return Existence::Error;
+        return failure(FailureKind::NameNotExact, reason::nameNotExact(path));
     const QFileInfo info(path);
     if (info.isFile())
-        return Existence::Present;
-    return info.exists() ? Existence::NotAFile : Existence::Absent;
+        return success(Entry::File);
+    return success(info.exists() ? Entry::Other : Entry::None);
 }
 
 Result<TextStart> QtPlatform::readText(const QString &path)
 {
     const Result<QByteArray> read = native::readFile(path, native::ReadLimit);
     if (!read.ok())
-        return Result<TextStart>::failure(read.reason());
+        return read.failure();
     QByteArray bytes = read.value();
     const bool whole = bytes.size() <= native::ReadLimit;
     // A longer file is read as far as its last whole line within the limit: the fields wanted
@@ -60,10 +61,10 @@ Result<TextStart> QtPlatform::readText(const QString &path)
     if (!whole) {
         const qsizetype lineEnd = bytes.lastIndexOf('\n', native::ReadLimit - 1);
         if (lineEnd < 0)
-            return Result<TextStart>::failure(reason::tooLarge(native::ReadLimit));
+            return failure(FailureKind::TooLarge, reason::tooLarge(native::ReadLimit));
         bytes.truncate(lineEnd + 1);
     }
-    return TextStart{native::decodeNarrow(bytes), whole};
+    return success(TextStart{native::decodeNarrow(bytes), whole});
 }
 
 namespace {
@@ -71,14 +72,12 @@ namespace {
 // The text in the narrow encoding, as long as it can be read back whole.
 Result<QByteArray> narrowFile(const QString &text)
 {
-    const std::optional<QByteArray> bytes = native::encodeNarrow(text);
-    if (!bytes) {
-        return Result<QByteArray>::failure(text.contains(QChar(0)) ? reason::holdsNul()
-                                                                   : reason::notEncodable());
-    }
-    if (bytes->size() > native::ReadLimit)
-        return Result<QByteArray>::failure(reason::tooLong(native::ReadLimit));
-    return *bytes;
+    const Result<QByteArray> bytes = native::encodeNarrow(text);
+    if (!bytes.ok())
+        return bytes;
+    if (bytes.value().size() > native::ReadLimit)
+        return failure(FailureKind::TooLarge, reason::tooLong(native::ReadLimit));
+    return bytes;
 }
 
 } // namespace
@@ -86,21 +85,23 @@ Result<QByteArray> narrowFile(const QString &text)
 Outcome QtPlatform::encodable(const QString &text) const
 {
     const Result<QByteArray> bytes = narrowFile(text);
-    return bytes.ok() ? success() : Outcome::failure(bytes.reason());
+    if (!bytes.ok())
+        return bytes.failure();
+    return success();
 }
 
 Outcome QtPlatform::replaceFile(const QString &path, const QString &text)
 {
     const Result<QByteArray> bytes = narrowFile(text);
     if (!bytes.ok())
-        return Outcome::failure(bytes.reason());
+        return bytes.failure();
     return native::replaceFile(path, bytes.value());
 }
 
 Outcome QtPlatform::setCurrentDir(const QString &path)
 {
     if (!QDir::setCurrent(path))
-        return Outcome::failure(QDir::toNativeSeparators(path) + QLatin1String(": ") + qt_error_string());
+        return failure(FailureKind::System, QDir::toNativeSeparators(path) + QLatin1String(": ") + qt_error_string());
     return success();
 }
 
@@ -153,6 +154,21 @@ void QtPlatform::endProgram()
 {
     // Leaves the event loop without close events; the windows go with the process.
     QCoreApplication::exit(0);
+}
+
+qint64 QtPlatform::clockMs() const
+{
+    static const QElapsedTimer started = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return started.elapsed();
+}
+
+int QtPlatform::doubleClickMs() const
+{
+    return QApplication::doubleClickInterval();
 }
 
 namespace {

@@ -21,7 +21,7 @@ public:
     QChar separator() const override;
     QString appTitle() const override;
 
-    Existence fileExists(const QString &path) override;
+    Result<Entry> fileExists(const QString &path) override;
     Result<TextStart> readText(const QString &path) override;
     Outcome encodable(const QString &text) const override;
     Outcome replaceFile(const QString &path, const QString &text) override;
@@ -33,6 +33,8 @@ public:
     std::optional<QString> chooseOpenFile(const QString &title, const QString &filter,
                                           const QString &folder) override;
     void endProgram() override;
+    qint64 clockMs() const override;
+    int doubleClickMs() const override;
 
 private:
     Result<QString> m_appFolder;

@@ -4,7 +4,8 @@
 #   - the unit and widget tests that apply to Windows and the Windows platform tests, once with the
 #     Japanese ANSI code page 932 and once with 1252, headless (Qt's offscreen platform);
 #   - with code page 932 on Xvfb and openbox: the end-to-end walk of TOLVStrel.exe from the demo
-#     folder (tests/e2e/walk_wine.py), then the installer, the installed launcher and the
+#     folder (tests/e2e/walk_wine.py), a double click on the data-file dialog's Run
+#     (tests/e2e/double_click_wine.py), then the installer, the installed launcher and the
 #     uninstaller (tests/e2e/install_wine.py);
 #   - the Authenticode signatures of TOLVStrel.exe, the installer and its uninstaller: the build is
 #     signed with a throw-away certificate made for it (in $build/sign-test).
@@ -58,6 +59,11 @@ wine_prefix_open "$build/wine-walk" gui
 # Wine's services start again on the walk's display, with the first program it starts.
 wineserver -k >/dev/null 2>&1 || true
 /usr/bin/python3 tests/e2e/walk_wine.py --demo "$build/demo" --source . --shots "$shots" || failed=1
+echo "== A double click on Run under Wine"
+wine_prefix_close
+wine_prefix_open "$build/wine-walk" gui
+wineserver -k >/dev/null 2>&1 || true
+/usr/bin/python3 tests/e2e/double_click_wine.py --demo "$build/demo" --source . --shots "$shots" || failed=1
 echo "== Installer, installed launcher and uninstaller under Wine"
 wine_prefix_close
 wine_prefix_open "$build/wine-install" gui

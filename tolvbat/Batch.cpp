@@ -2,7 +2,6 @@
 #include "Texts.h"
 
 #include "platform/Native.h"
-#include "platform/Reasons.h"
 
 #include <QFile>
 
@@ -75,15 +74,15 @@ Result<std::string> readBatch(const char *path)
     if (!read.ok()) {
         // The platform's reasons are the launcher's, in Japanese; in English they are told in English.
         QString why = read.reason();
-        if (!japanese() && why == reason::notRegularFile())
+        if (!japanese() && read.kind() == FailureKind::NotRegularFile)
             why = QStringLiteral("not a regular file");
-        else if (!japanese() && why == reason::nameNotExact(name))
+        else if (!japanese() && read.kind() == FailureKind::NameNotExact)
             why = QStringLiteral("the name is not valid text in the system's encoding");
-        return Result<std::string>::failure(text(Text::CannotRead).arg(name, why));
+        return failure(read.kind(), text(Text::CannotRead).arg(name, why));
     }
     if (read.value().size() > ReadLimit)
-        return Result<std::string>::failure(text(Text::TooLarge).arg(name));
-    return read.value().toStdString();
+        return failure(FailureKind::TooLarge, text(Text::TooLarge).arg(name));
+    return success(read.value().toStdString());
 }
 
 std::vector<Step> parse(const std::string &text)
@@ -145,14 +144,15 @@ std::string locate(const std::string &name)
 Result<pid_t> start(const Step &step, int output)
 {
     // One line, as a shell says it, with the status that a shell would end with.
-    const auto refused = [](const QString &line) {
-        return Result<pid_t>::failure(QStringLiteral("tolvbat: ") + line);
+    const auto refused = [](FailureKind kind, const QString &line) {
+        return failure(kind, QStringLiteral("tolvbat: ") + line);
     };
     if (!step.fault.empty())
-        return Result<pid_t>::failure(QString::fromLocal8Bit("tolvbat: " + step.fault));
+        return failure(FailureKind::NotEncodable, QString::fromLocal8Bit("tolvbat: " + step.fault));
     const std::string program = locate(step.words.front());
     if (program.empty())
-        return refused(text(Text::NotFound).arg(QString::fromLocal8Bit(step.words.front()), QString::number(127)));
+        return refused(FailureKind::Missing,
+                       text(Text::NotFound).arg(QString::fromLocal8Bit(step.words.front()), QString::number(127)));
     QList<QByteArray> argv;
     for (const std::string &word : step.words)
         argv << QByteArray::fromStdString(word);
@@ -165,9 +165,9 @@ Result<pid_t> start(const Step &step, int output)
         return started;
     // As a shell: 127 when the program or its interpreter is not there, 126 when it cannot be
     // executed (no permission, no known format).
-    const int status = errno == ENOENT ? 127 : 126;
-    return refused(text(Text::CannotStart)
-                           .arg(QString::fromLocal8Bit(program), started.reason(), QString::number(status)));
+    const int status = started.kind() == FailureKind::Missing ? 127 : 126;
+    return refused(started.kind(), text(Text::CannotStart)
+                                           .arg(QString::fromLocal8Bit(program), started.reason(), QString::number(status)));
 }
 
 int wait(pid_t pid)

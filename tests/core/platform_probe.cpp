@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
         const QString text = QString(60000, u'x') + QStringLiteral("\r\n");
         for (;;)
-            p.replaceFile(QFile::decodeName(argv[2]), text);
+            (void)p.replaceFile(QFile::decodeName(argv[2]), text);
     }
     return 2;
 }

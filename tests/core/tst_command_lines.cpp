@@ -62,10 +62,10 @@ void TestCommandLines::windowsBatch()
 {
     QFETCH(QString, path);
     QFETCH(QString, args);
-    const std::optional<QString> got = win::batchArguments(path);
-    QCOMPARE(got.has_value(), !args.isNull());
-    if (got)
-        QCOMPARE(*got, args);
+    const tolv::Result<QString> got = win::batchArguments(path);
+    QCOMPARE(got.ok(), !args.isNull());
+    if (got.ok())
+        QCOMPARE(got.value(), args);
 }
 
 void TestCommandLines::windowsBatchFolder_data()

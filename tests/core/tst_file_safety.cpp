@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -39,7 +40,7 @@ QByteArray runProbe(const QStringList &args, const std::function<void()> &child 
 
 QStringList temporaries(const QString &folder)
 {
-    return QDir(folder).entryList({QStringLiteral(".run.dat.tmp-*")}, QDir::Files | QDir::Hidden);
+    return QDir(folder).entryList({QStringLiteral(".run.dat~*")}, QDir::Files | QDir::Hidden);
 }
 
 } // namespace
@@ -55,6 +56,7 @@ private slots:
     void readsOnlyRegularFilesInBound();
     void sharedFolder();
     void staleTemporariesRemoved();
+    void longestFolder();
     void undecodableAppFolder_data();
     void undecodableAppFolder();
     void closedDescriptorsReopened();
@@ -201,7 +203,7 @@ void TestFileSafety::sharedFolder()
 }
 
 // A write killed half-way leaves its temporary file; the next write removes it, but never one of a
-// write still going on.
+// write still going on: one whose writer holds its lock, or one just made, not yet locked.
 void TestFileSafety::staleTemporariesRemoved()
 {
     const QString runDat = m_p.appPath("run.dat");
@@ -209,18 +211,50 @@ void TestFileSafety::staleTemporariesRemoved()
     holder.start(probe(), {"hold", runDat});
     QVERIFY(holder.waitForReadyRead(10000));
     QTest::qWait(50);
-    const qint64 pid = holder.processId();
-    ::kill(pid_t(pid), SIGKILL);
+    ::kill(pid_t(holder.processId()), SIGKILL);
     holder.waitForFinished();
     // One left behind, whatever the moment of the kill.
-    QVERIFY(writeFile(m_app + QStringLiteral("/.run.dat.tmp-%1-dead").arg(pid), "half"));
-    QVERIFY(writeFile(m_app + QStringLiteral("/.run.dat.tmp-1-alive"), "going on"));
+    const QString dead = m_app + "/.run.dat~0";
+    if (temporaries(m_app).isEmpty())
+        QVERIFY(writeFile(dead, "half"));
+    QVERIFY(writeFile(m_app + "/.run.dat~1", "going on"));
+    QVERIFY(writeFile(m_app + "/.run.dat~2", "just made"));
     QVERIFY(writeFile(m_app + "/run.dat.backup", "the user's own"));
+    const QDateTime minuteAgo = QDateTime::currentDateTime().addSecs(-60);
+    for (const QString &name : temporaries(m_app)) {
+        if (name != ".run.dat~2") {
+            QFile file(m_app + u'/' + name);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(minuteAgo, QFileDevice::FileModificationTime));
+        }
+    }
+    const int held = ::open(QFile::encodeName(m_app + "/.run.dat~1").constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
 
     QVERIFY(m_p.replaceFile(runDat, "next\r\n").ok());
-    QCOMPARE(temporaries(m_app), QStringList{".run.dat.tmp-1-alive"});
+    ::close(held);
+    QCOMPARE(temporaries(m_app), (QStringList{".run.dat~1", ".run.dat~2"}));
     QCOMPARE(readBytes(runDat), "next\r\n");
     QCOMPARE(readBytes(m_app + "/run.dat.backup"), "the user's own");
+}
+
+// The temporary file's name is three bytes longer than the file's own: a folder whose run.dat
+// path just fits the system's limit on a path (4,095 bytes) can still have it replaced.
+void TestFileSafety::longestFolder()
+{
+    QString folder = m_app;
+    const qsizetype wanted = 4095 - (qsizetype(sizeof "/.run.dat~x") - 1);
+    while (wanted - folder.size() > 250)
+        folder += u'/' + QString(200, u'd');
+    folder += u'/' + QString(wanted - folder.size() - 1, u'e');
+    QCOMPARE(QFile::encodeName(folder).size(), wanted);
+    QVERIFY(QDir().mkpath(folder));
+    FolderPlatform p(folder);
+    const QString runDat = p.appPath("run.dat");
+    QVERIFY(p.replaceFile(runDat, "first\r\n").ok());
+    const tolv::Outcome again = p.replaceFile(runDat, "second\r\n");
+    QVERIFY2(again.ok(), qPrintable(again.reason()));
+    QCOMPARE(readBytes(runDat), "second\r\n");
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"run.dat"});
 }
 
 // The program in a folder whose name is not text: it refuses to start rather than work in

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <type_traits>
+
 using tolv::TOLV_Com;
 using tolv::test::FakePlatform;
 using tolv::test::Message;
@@ -21,6 +23,11 @@ private slots:
     void execProgram();
 };
 
+// A value alone is no success, and a reason alone no failure: each is spelt out.
+static_assert(!std::is_convertible_v<QString, tolv::Result<QString>>);
+static_assert(!std::is_constructible_v<tolv::Result<QString>, QString>);
+static_assert(!std::is_constructible_v<tolv::Outcome, QString>);
+
 namespace {
 
 const QStringList Earlier{"old.dat", "old.ana", "old.out", "old.fem", "old.ind.in"};
@@ -37,7 +44,9 @@ void setRecord(TOLV_Com &com, const QStringList &r)
 } // namespace
 
 // How run.dat is found: present, missing, unopenable, not a regular file, or with an existence
-// test that fails.
+// test that fails. A result of -1 is a run.dat that cannot be read, -2 one that is damaged.
+constexpr int Unreadable = -1;
+constexpr int Damaged = -2;
 enum class RunDat { Present, Missing, CannotOpen, NotAFile, ExistsError };
 Q_DECLARE_METATYPE(RunDat)
 
@@ -49,7 +58,7 @@ void TestTolvCom::readRunDat_data()
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<int>("result");
     QTest::addColumn<QStringList>("after");
-    QTest::addColumn<QString>("told"); // the reason after "<path>を読み込めません。", or nothing told
+    QTest::addColumn<QString>("told"); // the reason after "<path>を読み込めません。" of a failure
 
     const QStringList blankBefore{"  ", "old.ana", "old.out", "old.fem", "old.ind.in"};
     const QString five = "C:\\w\\a.dat\r\nC:\\w\\a.ana\r\nC:\\w\\a.out\r\nC:\\w\\a.fem\r\nC:\\w\\a.ind.in\r\n";
@@ -79,17 +88,17 @@ void TestTolvCom::readRunDat_data()
             << Earlier << 1 << QStringList{"C:\\a,b\\x.dat", " x.ana ", "x.out", "x.fem", "x.ind.in"} << "";
     // A record that is not whole is never mixed with memory: no field changes, and the linked
     // starts start nothing.
-    QTest::newRow("three lines") << true << RunDat::Present << "n.dat\r\nn.ana\r\nn.out\r\n" << Earlier << -2
+    QTest::newRow("three lines") << true << RunDat::Present << "n.dat\r\nn.ana\r\nn.out\r\n" << Earlier << Damaged
                                  << Earlier << incomplete.arg(3);
-    QTest::newRow("empty file") << true << RunDat::Present << "" << Earlier << -2 << Earlier << incomplete.arg(0);
+    QTest::newRow("empty file") << true << RunDat::Present << "" << Earlier << Damaged << Earlier << incomplete.arg(0);
     QTest::newRow("a byte that did not decode")
             << true << RunDat::Present << "C:\\\ufffd\ufffd\\a.dat\r\na.ana\r\na.out\r\na.fem\r\na.ind.in\r\n"
-            << Earlier << -2 << Earlier << undecodable;
+            << Earlier << Damaged << Earlier << undecodable;
     QTest::newRow("one past the fifth field does not count")
             << false << RunDat::Present << five + "\ufffd\r\n" << Earlier << 1 << fiveRead << "";
-    QTest::newRow("cannot read") << true << RunDat::CannotOpen << five << Earlier << -1 << Earlier
+    QTest::newRow("cannot read") << true << RunDat::CannotOpen << five << Earlier << Unreadable << Earlier
                                  << "Permission denied";
-    QTest::newRow("a folder at run.dat") << true << RunDat::NotAFile << five << blankBefore << -1 << blankBefore
+    QTest::newRow("a folder at run.dat") << true << RunDat::NotAFile << five << blankBefore << Unreadable << blankBefore
                                          << "not a regular file";
     QTest::newRow("existence test fails: read anyway")
             << true << RunDat::ExistsError << five << blankBefore << 1 << fiveRead << "";
@@ -121,22 +130,18 @@ void TestTolvCom::readRunDat()
     TOLV_Com com;
     setRecord(com, before);
     com.File_Bat = "keep.bat";
-    QCOMPARE(int(com.Read_RunDat(p)), result);
+    const tolv::Result<qint16> read = com.Read_RunDat(p);
     QCOMPARE(com.runRecord(), after);
     QCOMPARE(com.File_Bat, QString("keep.bat"));
-    const QList<Message> expected{{"TOLV_Strel", path + "を読み込めません。\r\n" + told}};
-    QCOMPARE(p.messages, told.isEmpty() ? QList<Message>{} : expected);
-
-    // The Run that replaces the record is told only of one that cannot be read; a look at the
-    // record is told of nothing.
-    if (TOLV_Com::unusable(qint16(result))) {
-        for (const auto tell : {TOLV_Com::TellUnreadable, TOLV_Com::TellNothing}) {
-            p.messages.clear();
-            QCOMPARE(int(com.Read_RunDat(p, tell)), result);
-            QCOMPARE(com.runRecord(), after);
-            const bool told = tell == TOLV_Com::TellUnreadable && result == TOLV_Com::ReadFailed;
-            QCOMPARE(p.messages, told ? expected : QList<Message>{});
-        }
+    // Judged only: whoever asked tells the user, with the reason as the whole message.
+    QCOMPARE(p.messages, QList<Message>{});
+    if (result >= 0 || result == -9) {
+        QVERIFY(read.ok());
+        QCOMPARE(int(read.value()), result);
+    } else {
+        QVERIFY(!read.ok());
+        QCOMPARE(read.kind() == tolv::FailureKind::Damaged, result == Damaged);
+        QCOMPARE(read.reason(), path + "を読み込めません。\r\n" + told);
     }
 }
 
@@ -195,7 +200,7 @@ void TestTolvCom::writeRunDat()
 
     TOLV_Com back;
     setRecord(back, Earlier);
-    back.Read_RunDat(p);
+    QVERIFY(back.Read_RunDat(p).ok());
     QCOMPARE(back.runRecord(), record);
 }
 

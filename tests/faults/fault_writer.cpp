@@ -9,7 +9,7 @@
 // messages that the user got, the folder's run.dat before and after (base64) and its entries after.
 #include "support/Scratch.h"
 
-#include "ui/filename/RunCommand.h"
+#include "core/Starts.h"
 #include "core/TOLV_Com.h"
 
 #include <QCoreApplication>
@@ -92,7 +92,7 @@ int main(int argc, char *argv[])
     const QByteArray before = readAll(runDat);
     TOLV_Com com;
     com.Exec_Mode = tool == "solver" ? ModeSolver : ModePost;
-    runCommand(com, p, QString::fromLocal8Bit(argv[4]));
+    Starts(com, p).run(QString::fromLocal8Bit(argv[4]));
 
     QJsonArray messages;
     for (const test::Message &m : p.messages)

@@ -4,7 +4,7 @@
 // that the earlier run.dat is neither lost nor half-written.
 #include "support/Scratch.h"
 
-#include "ui/filename/RunCommand.h"
+#include "core/Starts.h"
 #include "core/TOLV_Com.h"
 #include "core/Texts.h"
 
@@ -108,7 +108,7 @@ void TestRunFaults::analysisTypeFile()
     RunPlatform p(m_app);
     TOLV_Com com;
     com.Exec_Mode = ModeSolver;
-    runCommand(com, p, m_work->filePath(QStringLiteral("beam.ana")));
+    Starts(com, p).run(m_work->filePath(QStringLiteral("beam.ana")));
 
     QCOMPARE(p.messages.size(), 1);
     if (message == "missing") {
@@ -134,7 +134,7 @@ void TestRunFaults::solverBatIsADirectory()
     RunPlatform p(m_app);
     TOLV_Com com;
     com.Exec_Mode = ModeSolver;
-    runCommand(com, p, m_work->filePath(QStringLiteral("beam.ana")));
+    Starts(com, p).run(m_work->filePath(QStringLiteral("beam.ana")));
 
     QCOMPARE(p.messages.size(), 1);
     QCOMPARE(p.messages[0].title, text::MessageTitle);
@@ -156,7 +156,7 @@ void TestRunFaults::runDatIsADirectory()
     RunPlatform p(m_app);
     TOLV_Com com;
     com.Exec_Mode = ModePost;
-    runCommand(com, p, QStringLiteral("/data/beam.ind.in"));
+    Starts(com, p).run(QStringLiteral("/data/beam.ind.in"));
 
     QVERIFY(p.starts.isEmpty());
     QCOMPARE(p.messages.size(), 1);
@@ -190,7 +190,7 @@ void TestRunFaults::longNames()
     RunPlatform p(m_app);
     TOLV_Com com;
     com.Exec_Mode = qint16(mode);
-    runCommand(com, p, name);
+    Starts(com, p).run(name);
 
     if (mode == ModeSolver) {
         QCOMPARE(p.messages.size(), 1);
@@ -206,7 +206,8 @@ void TestRunFaults::longNames()
     QVERIFY(runDat.open(QIODevice::ReadOnly));
     QCOMPARE(runDat.readAll(), crlfRecord(com.runRecord()));
     TOLV_Com back;
-    QCOMPARE(back.Read_RunDat(p), qint16(1));
+    const Result<qint16> read = back.Read_RunDat(p);
+    QVERIFY(read.ok() && read.value() == 1);
     QCOMPARE(back.runRecord(), com.runRecord());
 }
 

@@ -663,7 +663,6 @@ void TestMainWindow::preButton()
 void TestMainWindow::popups_data()
 {
     QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("record"); // run.dat: "" usable, "none", "blank first", "blank fifth", "three lines"
     QTest::addColumn<int>("choice");     // Menu_Choice at the end
     QTest::addColumn<int>("mode");       // Exec_Mode at the end
     QTest::addColumn<QStringList>("starts"); // program|argument text
@@ -674,76 +673,56 @@ void TestMainWindow::popups_data()
     const QString V = "viewer:";
     const QString bat = "/d/model01.bat|";
     const QString post = "/app/TOLV_Post.exe|/d/model01.ind.in";
-    const QString postBare = "/app/TOLV_Post.exe|";
     const QStringList none;
     for (const QString side : {"", ":right"}) {
         const QByteArray tag = side.isEmpty() ? "" : ", right button";
-        QTest::addRow("run solver%s", tag.data()) << QStringList{S + "mnu_exec_solver" + side} << "" << 100 << 0
+        QTest::addRow("run solver%s", tag.data()) << QStringList{S + "mnu_exec_solver" + side} << 100 << 0
                                                   << QStringList{bat} << false;
-        QTest::addRow("solver file name%s", tag.data()) << QStringList{S + "mnu_filename" + side} << "" << 190 << 190
+        QTest::addRow("solver file name%s", tag.data()) << QStringList{S + "mnu_filename" + side} << 190 << 190
                                                         << none << true;
         QTest::addRow("solver cancel%s", tag.data()) << QStringList{S + "mnu_exec_solver", S + "mnu_Cancel" + side}
-                                                     << "" << 0 << 0 << QStringList{bat} << false;
-        QTest::addRow("run post%s", tag.data()) << QStringList{P + "mnu_run_post" + side} << "" << 200 << 0
+                                                     << 0 << 0 << QStringList{bat} << false;
+        QTest::addRow("run post%s", tag.data()) << QStringList{P + "mnu_run_post" + side} << 200 << 0
                                                 << QStringList{post} << false;
-        QTest::addRow("post file name%s", tag.data()) << QStringList{P + "mnu_post_filename" + side} << "" << 290 << 290
+        QTest::addRow("post file name%s", tag.data()) << QStringList{P + "mnu_post_filename" + side} << 290 << 290
                                                       << none << true;
-        QTest::addRow("post cancel%s", tag.data()) << QStringList{P + "mnu_run_post", P + "mnu_cancel2" + side} << ""
+        QTest::addRow("post cancel%s", tag.data()) << QStringList{P + "mnu_run_post", P + "mnu_cancel2" + side}
                                                    << 0 << 0 << QStringList{post} << false;
     }
-    QTest::newRow("run post, no run.dat") << QStringList{P + "mnu_run_post"} << "none" << 200 << 0
-                                          << QStringList{postBare} << false;
-    QTest::newRow("run post, first path blank") << QStringList{P + "mnu_run_post"} << "blank first" << 200 << 0
-                                                << QStringList{postBare} << false;
-    QTest::newRow("run post, fifth path blank") << QStringList{P + "mnu_run_post"} << "blank fifth" << 200 << 0
-                                                << QStringList{postBare} << false;
-    QTest::newRow("run viewer") << QStringList{V + "mnu_Run_Viewer"} << "" << 300 << 0 << none << false;
-    QTest::newRow("viewer file name") << QStringList{V + "mnu_Viewer_Filename"} << "" << 390 << 390 << none << true;
-    QTest::newRow("viewer cancel") << QStringList{V + "mnu_Run_Viewer", V + "mnu_Cancel3"} << "" << 0 << 0 << none
+    QTest::newRow("run viewer") << QStringList{V + "mnu_Run_Viewer"} << 300 << 0 << none << false;
+    QTest::newRow("viewer file name") << QStringList{V + "mnu_Viewer_Filename"} << 390 << 390 << none << true;
+    QTest::newRow("viewer cancel") << QStringList{V + "mnu_Run_Viewer", V + "mnu_Cancel3"} << 0 << 0 << none
                                    << false;
 
     // A popup closed without a choice starts nothing, whatever was chosen before; a chosen item
     // acts each time it is chosen.
-    QTest::newRow("dismissed at start, solver") << QStringList{S} << "" << 0 << 0 << none << false;
-    QTest::newRow("dismissed at start, post") << QStringList{P} << "" << 0 << 0 << none << false;
+    QTest::newRow("dismissed at start, solver") << QStringList{S} << 0 << 0 << none << false;
+    QTest::newRow("dismissed at start, post") << QStringList{P} << 0 << 0 << none << false;
     QTest::newRow("after run solver, solver dismissed")
-            << QStringList{S + "mnu_exec_solver", S} << "" << 0 << 0 << QStringList{bat} << false;
+            << QStringList{S + "mnu_exec_solver", S} << 0 << 0 << QStringList{bat} << false;
     QTest::newRow("after run solver, post dismissed")
-            << QStringList{S + "mnu_exec_solver", P} << "" << 0 << 0 << QStringList{bat} << false;
+            << QStringList{S + "mnu_exec_solver", P} << 0 << 0 << QStringList{bat} << false;
     QTest::newRow("after run post, post dismissed")
-            << QStringList{P + "mnu_run_post", P} << "" << 0 << 0 << QStringList{post} << false;
+            << QStringList{P + "mnu_run_post", P} << 0 << 0 << QStringList{post} << false;
     QTest::newRow("after run post, solver dismissed")
-            << QStringList{P + "mnu_run_post", S} << "" << 0 << 0 << QStringList{post} << false;
+            << QStringList{P + "mnu_run_post", S} << 0 << 0 << QStringList{post} << false;
     QTest::newRow("run solver, dismissed, run solver again")
-            << QStringList{S + "mnu_exec_solver", S, S + "mnu_exec_solver"} << "" << 100 << 0
+            << QStringList{S + "mnu_exec_solver", S, S + "mnu_exec_solver"} << 100 << 0
             << QStringList{bat, bat} << false;
     QTest::newRow("after solver file name, post dismissed")
-            << QStringList{S + "mnu_filename", P} << "" << 0 << 190 << none << true;
+            << QStringList{S + "mnu_filename", P} << 0 << 190 << none << true;
     QTest::newRow("after viewer file name, solver dismissed")
-            << QStringList{V + "mnu_Viewer_Filename", S} << "" << 0 << 390 << none << true;
-    // A record that is not whole starts nothing (the user is told; see the linked start's tests).
-    QTest::newRow("run post, three-line record") << QStringList{P + "mnu_run_post"} << "three lines" << 200 << 0
-                                                 << none << false;
+            << QStringList{V + "mnu_Viewer_Filename", S} << 0 << 390 << none << true;
 }
 
 void TestMainWindow::popups()
 {
     QFETCH(QStringList, steps);
-    QFETCH(QString, record);
     QFETCH(int, choice);
     QFETCH(int, mode);
     QFETCH(QStringList, starts);
     QFETCH(bool, dialog);
     prepareRecord();
-    const QString runDatPath = p.inApp("run.dat");
-    if (record == "none")
-        p.files.remove(runDatPath);
-    else if (record == "blank first")
-        p.files[runDatPath] = runDat("   ", "/d/model01.ind.in");
-    else if (record == "blank fifth")
-        p.files[runDatPath] = runDat("/d/model01.dat", "  ");
-    else if (record == "three lines")
-        p.files[runDatPath] = runDat("/d/model01.dat", "/d/model01.ind.in").section(QStringLiteral("\r\n"), 0, 2);
 
     const QMap<QString, QString> popupOf{
             {"cmd_Solver", "mnu_solver"}, {"cmd_Post", "mnu_post"}, {"viewer", "mnu_Viewer"}};
@@ -756,7 +735,7 @@ void TestMainWindow::popups()
     for (const Start &s : p.starts)
         started << s.program + u'|' + s.argText;
     QCOMPARE(started, starts);
-    QCOMPARE(p.messages.size(), record == "three lines" ? 1 : 0);
+    QCOMPARE(p.messages, QList<Message>{});
     QCOMPARE(shownDialog(m_main->filenameDialog()) && shownDialog(m_main->filenameDialog())->isVisible(), dialog);
 }
 
@@ -802,6 +781,16 @@ void TestMainWindow::dialogFromPopups()
     pressRun(d);
     QCOMPARE(p.messages, QList<Message>{});
     QCOMPARE(p.starts, (QList<Start>{{"/app/TOLV_Post.exe", "/data/beam.ind.in", p.cwd}}));
+    // The dialog stays as it was; its Run button keeps the time of its last start, so the second
+    // press of a double click starts nothing and a press a second later starts again.
+    QVERIFY(d->isVisible());
+    QCOMPARE(fileNameField(d), "/data/beam.ind.in");
+    p.now += 200;
+    pressRun(d);
+    QCOMPARE(p.starts.size(), 1);
+    p.now += 1000;
+    pressRun(d);
+    QCOMPARE(p.starts.size(), 2);
 
     QTest::mouseClick(control<QPushButton>(d, "cmd_OK"), Qt::LeftButton);
     QVERIFY(!shownDialog(m_main->filenameDialog()));

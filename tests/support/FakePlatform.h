@@ -1,5 +1,6 @@
 // A platform for tests: an in-memory file system, recorded messages, starts and open-file
-// dialogs, and switches that make any operation fail.
+// dialogs, one ordered log of what happened, a clock the test sets, and switches that make any
+// operation fail.
 #pragma once
 
 #include "platform/Platform.h"
@@ -91,40 +92,46 @@ public:
     QMap<QString, QString> startFails; // program -> the platform's reason
     QString cwd = QStringLiteral("/home/user");
 
+    // What happened, in order: "write <path>", "cd <folder>", "start <program>", "message <title>".
+    QStringList log;
+    // The same events of one kind each, with what a row compares.
     QList<Message> messages;
     QList<Start> starts;
     QStringList writes;                // paths written, in order
     int ended = 0;
 
+    qint64 now = 0;                    // the clock, in milliseconds
+    int doubleClick = 400;             // the double-click interval, in milliseconds
+
     QString appFolder() const override { return folder; }
     QChar separator() const override { return sep; }
     QString appTitle() const override { return title; }
 
-    Existence fileExists(const QString &path) override
+    Result<Entry> fileExists(const QString &path) override
     {
         if (existsFails.contains(path))
-            return Existence::Error;
+            return failure(FailureKind::NameNotExact, QStringLiteral("bad name"));
         if (notFiles.contains(path))
-            return Existence::NotAFile;
-        return files.contains(path) ? Existence::Present : Existence::Absent;
+            return success(Entry::Other);
+        return success(files.contains(path) ? Entry::File : Entry::None);
     }
 
     Result<TextStart> readText(const QString &path) override
     {
         if (readFails.contains(path))
-            return Result<TextStart>::failure(readFails.value(path));
+            return failure(FailureKind::System, readFails.value(path));
         if (notFiles.contains(path))
-            return Result<TextStart>::failure(QStringLiteral("not a regular file"));
+            return failure(FailureKind::NotRegularFile, QStringLiteral("not a regular file"));
         if (!files.contains(path))
-            return Result<TextStart>::failure(QStringLiteral("No such file"));
-        return TextStart{files.value(path), true};
+            return failure(FailureKind::Missing, QStringLiteral("No such file"));
+        return success(TextStart{files.value(path), true});
     }
 
     Outcome encodable(const QString &text) const override
     {
         for (const QChar c : text) {
             if (c == QChar(0) || c == QChar::ReplacementCharacter || notNarrow.contains(c))
-                return Outcome::failure(QStringLiteral("not in the narrow encoding"));
+                return failure(FailureKind::NotEncodable, QStringLiteral("not in the narrow encoding"));
         }
         return success();
     }
@@ -132,37 +139,44 @@ public:
     Outcome replaceFile(const QString &path, const QString &text) override
     {
         if (writeFails.contains(path))
-            return Outcome::failure(writeFails.value(path));
+            return failure(FailureKind::System, writeFails.value(path));
         const Outcome narrow = encodable(text);
         if (!narrow.ok())
             return narrow;
         files[path] = text;
         writes << path;
+        log << QStringLiteral("write ") + path;
         return success();
     }
 
     Outcome setCurrentDir(const QString &path) override
     {
         if (dirFails.contains(path))
-            return Outcome::failure(QStringLiteral("no such directory"));
+            return failure(FailureKind::Missing, QStringLiteral("no such directory"));
         cwd = path;
+        log << QStringLiteral("cd ") + path;
         return success();
     }
 
     Outcome batchFolderUsable(const QString &folder) const override
     {
         if (batchFolderFails.contains(folder))
-            return Outcome::failure(batchFolderFails.value(folder));
+            return failure(FailureKind::FolderUnusable, batchFolderFails.value(folder));
         return success();
     }
 
-    void critical(const QString &t, const QString &text) override { messages << Message{t, text}; }
+    void critical(const QString &t, const QString &text) override
+    {
+        messages << Message{t, text};
+        log << QStringLiteral("message ") + t;
+    }
 
     Outcome start(const QString &program, const QString &argText) override
     {
         if (startFails.contains(program))
-            return Outcome::failure(startFails.value(program));
+            return failure(FailureKind::System, startFails.value(program));
         starts << Start{program, argText, cwd};
+        log << QStringLiteral("start ") + program;
         return success();
     }
 
@@ -173,6 +187,8 @@ public:
     }
 
     void endProgram() override { ++ended; }
+    qint64 clockMs() const override { return now; }
+    int doubleClickMs() const override { return doubleClick; }
 
     // The path that the launcher composes for a file in its folder.
     QString inApp(const QString &name) const { return folder + sep + name; }

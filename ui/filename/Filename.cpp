@@ -2,8 +2,8 @@
 
 #include "ui_Filename.h"
 
-#include "RunCommand.h"
 #include "core/Texts.h"
+#include "platform/FileNames.h"
 #include "ui/Fonts.h"
 
 namespace tolv {
@@ -11,7 +11,8 @@ namespace tolv {
 Filename::Filename(TOLV_Com &com, Platform &platform)
     : ui(std::make_unique<Ui::Filename>()),
       m_com(com),
-      m_platform(platform)
+      m_platform(platform),
+      m_starts(com, platform)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     installDesignedFonts(this);
@@ -99,11 +100,12 @@ QString Filename::browseFolder()
     if (file.isEmpty())
         file = m_com.File_Dat;
     if (file.isEmpty()) {
-        TOLV_Com saved; // a look at run.dat that leaves the module's record as it is
-        if (saved.Read_RunDat(m_platform, TOLV_Com::TellNothing) == 1)
+        TOLV_Com saved; // a look at run.dat that leaves the module's record as it is; nothing told
+        const Result<qint16> read = saved.Read_RunDat(m_platform);
+        if (read.ok() && read.value() == 1)
             file = saved.File_Dat;
     }
-    const qsizetype end = qMax(file.lastIndexOf(m_platform.separator()), file.lastIndexOf(u'/'));
+    const qsizetype end = fileNameStart(file, m_platform.separator(), Separators::NativeAndSlash) - 1;
     if (end < 0)
         return QString();
     // A root ("/", "C:\") keeps its separator.
@@ -115,7 +117,7 @@ QString Filename::browseFolder()
 
 void Filename::cmd_Run_Click()
 {
-    runCommand(m_com, m_platform, ui->txt_filename->text());
+    m_starts.run(ui->txt_filename->text());
 }
 
 } // namespace tolv

@@ -1,6 +1,7 @@
 // The data-file dialog: names the input data file for one tool and starts that tool.
 #pragma once
 
+#include "core/Starts.h"
 #include "core/TOLV_Com.h"
 
 #include <QWidget>
@@ -36,6 +37,8 @@ private:
     std::unique_ptr<Ui::Filename> ui;
     TOLV_Com &m_com;
     Platform &m_platform;
+    // The Run of this dialog's Run button.
+    Starts m_starts;
     // The open-file dialog's filter, kept from one browse to the next while this dialog lives.
     QString m_filter;
 };

@@ -1,7 +1,6 @@
 #include "Main.h"
 #include "ui_Main.h"
 
-#include "SolverStart.h"
 #include "core/Texts.h"
 #include "ui/Fonts.h"
 #include "ui/filename/Filename.h"
@@ -13,7 +12,7 @@
 namespace tolv {
 
 Main::Main(TOLV_Com &com, Platform &platform, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::Main>()), m_com(com), m_platform(platform)
+    : QWidget(parent), ui(std::make_unique<Ui::Main>()), m_com(com), m_platform(platform), m_starts(com, platform)
 {
     installDesignedFonts(this);
     ui->setupUi(this);
@@ -121,22 +120,15 @@ void Main::cmd_Solver_Click()
     Menu_Choice = ChoiceNone;
     ui->mnu_solver->exec(QCursor::pos());
     if (Menu_Choice == ChoiceRunSolver)
-        solverStartFromRecord(m_com, m_platform);
+        m_starts.solverFromRecord();
 }
 
 void Main::cmd_Post_Click()
 {
     Menu_Choice = ChoiceNone;
     ui->mnu_post->exec(QCursor::pos());
-    if (Menu_Choice != ChoiceRunPost)
-        return;
-    const qint16 read = m_com.Read_RunDat(m_platform);
-    if (TOLV_Com::unusable(read))
-        return;
-    if (read == 1)
-        TOLV_Com::Exec_Program(m_platform, 1, PostProgram, text::ToolPost, m_com.File_IndIn);
-    else
-        TOLV_Com::Exec_Program(m_platform, 1, PostProgram, text::ToolPost, QString());
+    if (Menu_Choice == ChoiceRunPost)
+        m_starts.postFromRecord();
 }
 
 void Main::cmd_Viewer_Click() {}

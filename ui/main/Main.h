@@ -2,6 +2,7 @@
 // and postprocessor buttons, and the end button.
 #pragma once
 
+#include "core/Starts.h"
 #include "core/TOLV_Com.h"
 #include "ui/filename/Filename.h"
 
@@ -62,6 +63,8 @@ private:
     std::unique_ptr<Ui::Main> ui;
     TOLV_Com &m_com;
     Platform &m_platform;
+    // The linked starts of the solver and postprocessor buttons.
+    Starts m_starts;
     qint16 Menu_Choice = ChoiceNone;
     QSize m_designedMinimum;
     QSize m_frame; // the window manager's frame, as last seen

@@ -1,0 +1,107 @@
+#!/usr/bin/env python3
+"""A double click on the data-file dialog's Run, with the Windows launcher under Wine.
+
+As walk_wine.py: TOLVStrel.exe from a copy of the Windows demo folder, code page 932, real clicks on
+Xvfb with openbox. The analysis is chosen in the open-file dialog (pasted: Japanese cannot be typed
+into Wine's windows) and the Run button double-clicked: the solver, then the postprocessor, starts
+once. Two single presses of the postprocessor's Run a second and a half apart start it twice (the
+solver's second Run would find solver.bat held by the first one's console, which Wine's cmd.exe keeps
+open until it ends).
+
+The Wine prefix (WINEPREFIX) must exist, with Qt's variables set for a real display.
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from walk import drive, expect  # noqa: E402
+from walk_wine import WineWalk  # noqa: E402
+from xsession import ere_escape  # noqa: E402
+
+TIME_LIMIT = 200
+
+
+class WineDoubleClick(WineWalk):
+    def prepare(self):
+        super().prepare()
+        base = os.path.join(self.data, 'model01')
+        for suffix in ('.dat', '.ana', '.ind.in'):
+            with open(base + suffix, 'wb') as f:
+                f.write(b'analysis\r\n')
+        with open(base + '.bat', 'wb') as f:
+            f.write(f'"{self.app_win}\\STATIC.exe" "{self.data_win}\\model01.ana"\r\nPAUSE\r\n'.encode('cp932'))
+
+    def press_run(self, dialog, clicks):
+        """`clicks` real presses of the dialog's Run, 0.1 s apart, as a double click gives them."""
+        x, y = self.centres('Filename')['cmd_Run']
+        # A tool started before may have come to the front over the dialog.
+        self.x.activate(dialog)
+        self.x.run(['xdotool', 'mousemove', '--window', str(dialog), str(x), str(y)])
+        time.sleep(0.25)
+        self.x.run(['xdotool', 'click', '--repeat', str(clicks), '--delay', '100', '1'])
+
+    def started(self, program, mark):
+        return [e for e in self.log.starts_since(mark) if e['program'] == program]
+
+    def tool(self, button, name, program, console=None):
+        mark = len(self.log.events())
+        self.choose(button, 2)
+        dialog = self.x.wait_window('data-file dialog', '^' + ere_escape(self.texts['Filename.title']) + '$')
+        centres = self.centres('Filename')
+        self.x.click(dialog, *centres['cmd_Ref'])
+        browse = self.x.wait_window('open-file dialog', '^' + ere_escape(self.texts['BrowseTitle']) + '$')
+        self.x.activate(browse)
+        time.sleep(0.5)
+        self.paste(self.data_win + '\\' + name)
+        self.x.keys('Return')
+        self.x.wait_gone('open-file dialog', browse)
+        self.x.activate(dialog)
+        self.press_run(dialog, 2)
+        time.sleep(4)
+        self.shot(f'double-click-{program}')
+        expect(f"{program} started by a double click", len(self.started(program, mark)), 1)
+        if console:
+            # Wine's cmd.exe keeps solver.bat open until its console ends, so that no second Run
+            # could replace it while the first console waits at PAUSE.
+            window = self.x.wait_window('solver console', console)
+            self.x.activate(window)
+            self.x.keys('Return')
+            self.x.wait_gone('solver console', window)
+        else:
+            self.x.activate(dialog)
+            self.press_run(dialog, 1)
+            time.sleep(1.5)
+            self.press_run(dialog, 1)
+            time.sleep(4)
+            expect(f"{program} started by two presses 1.5 s apart", len(self.started(program, mark)), 3)
+        self.x.activate(dialog)
+        self.x.click(dialog, *centres['cmd_OK'])
+        self.x.wait_gone('data-file dialog', dialog)
+
+    def solver(self):
+        self.tool('cmd_Solver', 'model01.ana', 'STATIC.exe', console=r'cmd\.exe$')
+
+    def postprocessor(self):
+        self.tool('cmd_Post', 'model01.ind.in', 'TOLV_Post.exe')
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('--demo', required=True, help='the Windows demo application folder to copy')
+    parser.add_argument('--source', required=True, help='the source tree (forms and texts)')
+    parser.add_argument('--shots', default=os.path.join(tempfile.gettempdir(), 'tolvstrel-wine-shots'),
+                        help='folder for the screenshots')
+    args = parser.parse_args()
+    args.steps = 'start_launcher,solver,postprocessor,end'
+    suite_log = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'suite.log')
+    return drive(lambda: WineDoubleClick(args), TIME_LIMIT, ['launcher.log', suite_log],
+                 after=lambda: subprocess.run(['wineserver', '-k'], check=False))
+
+
+if __name__ == '__main__':
+    sys.exit(main())
