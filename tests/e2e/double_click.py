@@ -7,14 +7,12 @@ with real mouse clicks (xdotool): the tool starts once. Two single presses a sec
 start it twice.
 """
 
-import argparse
 import os
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from walk import Walk, drive, expect  # noqa: E402
+from walk import Walk, arguments, drive, expect  # noqa: E402
 from xsession import ere_escape  # noqa: E402
 
 TIME_LIMIT = 120
@@ -76,14 +74,7 @@ class DoubleClick(Walk):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument('--demo', required=True, help='the demo application folder to copy')
-    parser.add_argument('--source', required=True, help='the source tree (forms and texts)')
-    parser.add_argument('--shots', default=os.path.join(tempfile.gettempdir(), 'tolvstrel-e2e-shots'),
-                        help='folder for the screenshots')
-    args = parser.parse_args()
-    args.app_subdir = '.'
-    args.launcher = 'TOLVStrel'
+    args = arguments(__doc__.splitlines()[0]).parse_args()
     args.steps = 'start_launcher,solver,postprocessor,end'
     return drive(lambda: DoubleClick(args), TIME_LIMIT, ['launcher.log', 'suite.log'])
 

@@ -11,16 +11,14 @@ open until it ends).
 The Wine prefix (WINEPREFIX) must exist, with Qt's variables set for a real display.
 """
 
-import argparse
 import os
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from walk import drive, expect  # noqa: E402
-from walk_wine import WineWalk  # noqa: E402
+from walk_wine import WineWalk, arguments  # noqa: E402
 from xsession import ere_escape  # noqa: E402
 
 TIME_LIMIT = 200
@@ -91,12 +89,7 @@ class WineDoubleClick(WineWalk):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument('--demo', required=True, help='the Windows demo application folder to copy')
-    parser.add_argument('--source', required=True, help='the source tree (forms and texts)')
-    parser.add_argument('--shots', default=os.path.join(tempfile.gettempdir(), 'tolvstrel-wine-shots'),
-                        help='folder for the screenshots')
-    args = parser.parse_args()
+    args = arguments(__doc__.splitlines()[0]).parse_args()
     args.steps = 'start_launcher,solver,postprocessor,end'
     suite_log = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'suite.log')
     return drive(lambda: WineDoubleClick(args), TIME_LIMIT, ['launcher.log', suite_log],

@@ -381,8 +381,9 @@ class Walk:
         self.note("walk complete")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+def arguments(description):
+    """The walk's command line, for this walk and the ones built on it."""
+    parser = argparse.ArgumentParser(description=description)
     parser.add_argument('--demo', required=True, help='the demo application folder to copy')
     parser.add_argument('--app-subdir', default='.', help='the application folder inside that tree')
     parser.add_argument('--launcher', default='TOLVStrel', help="the launcher's path inside that tree")
@@ -394,8 +395,11 @@ def main():
     parser.add_argument('--locale', default='C.UTF-8', help="the launcher's locale")
     parser.add_argument('--data', help="the analysis's folder, inside the work folder")
     parser.add_argument('--start', help='the folder the launcher starts in, inside the work folder')
-    args = parser.parse_args()
+    return parser
 
+
+def main():
+    args = arguments(__doc__.splitlines()[0]).parse_args()
     return drive(lambda: Walk(args), TIME_LIMIT, ['launcher.log', 'suite.log'])
 
 

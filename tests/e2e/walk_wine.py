@@ -294,8 +294,9 @@ class WineWalk:
         self.note("walk complete")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+def arguments(description):
+    """The walk's command line, for this walk and the ones built on it."""
+    parser = argparse.ArgumentParser(description=description)
     parser.add_argument('--demo', required=True, help='the Windows demo application folder to copy')
     parser.add_argument('--source', required=True, help='the source tree (forms and texts)')
     parser.add_argument('--steps', default=','.join(STEPS), help='the steps to take, in order')
@@ -304,7 +305,11 @@ def main():
     parser.add_argument('--guide', help="folder for the user guide's pictures of the windows")
     parser.add_argument('--app', default='TOLVStrel-demo', help='the application folder, below C:\\')
     parser.add_argument('--data', default='解析 データ', help="the analysis's folder, below C:\\")
-    args = parser.parse_args()
+    return parser
+
+
+def main():
+    args = arguments(__doc__.splitlines()[0]).parse_args()
 
     suite_log = os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'suite.log')
     return drive(lambda: WineWalk(args), TIME_LIMIT, ['launcher.log', suite_log],
