@@ -24,7 +24,7 @@ from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
 
 INSTALLED = ('TOLVStrel.exe', 'Qt6Core.dll', 'Qt6Gui.dll', 'Qt6Widgets.dll', 'libstdc++-6.dll',
              'libgcc_s_seh-1.dll', 'libwinpthread-1.dll', 'platforms/qwindows.dll',
-             'imageformats/qjpeg.dll', 'imageformats/qico.dll', 'styles/qwindowsvistastyle.dll',
+             'imageformats/qjpeg.dll', 'imageformats/qico.dll', 'styles/qmodernwindowsstyle.dll',
              'Uninstall.exe')
 KEPT = ['TOLV_Pre.exe', 'run.dat', 'solver.bat']
 UNINSTALL_ROOT = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
