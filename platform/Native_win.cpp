@@ -278,7 +278,8 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
                 || error == ERROR_ACCESS_DENIED;
         if (!busy || attempt == 20) {
             DeleteFileW(wide(temp));
-            return Outcome::failure(qt_error_string(int(error)));
+            // Read-only files were told above: what still refuses is another program's open file.
+            return Outcome::failure(busy ? reason::heldOpen() : qt_error_string(int(error)));
         }
         Sleep(50);
     }
