@@ -80,7 +80,7 @@ LangString TolvInstalledSubtitle ${LANG_JAPANESE} "インストールが完了�
 LangString TolvFinishText ${LANG_JAPANESE} "TOLVStrel のインストールが完了しました。$\r$\n$\r$\n\
 TOLVStrel は、同じフォルダにあるプリプロセッサ、ソルバー、ポストプロセッサを起動します。まだコピーしていない\
 場合は、各プログラムを TOLVStrel のインストール先のフォルダにコピーしてください。$\r$\n$\r$\n\
-［完了］をクリックすると、セットアップを終了します。"
+［完了］をクリックすると終了します。"
 LangString TolvUnConfirmSubtitle ${LANG_JAPANESE} "TOLVStrel をこのコンピュータから削除します。"
 LangString TolvUnConfirmText ${LANG_JAPANESE} "次のフォルダから TOLVStrel をアンインストールします。\
 削除するのは、TOLVStrel.exe とその横の Qt と MinGW の DLL とプラグイン、使い方ガイド（docs\ja）、\

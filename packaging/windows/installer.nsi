@@ -123,23 +123,27 @@ VIFileVersion "${TOLV_VERSION}.0"
 !insertmacro TOLV_VERSION_INFO ${LANG_ENGLISH} EN
 !insertmacro TOLV_VERSION_INFO ${LANG_JAPANESE} JA
 
-; "アンインストール(&U)" in full-width katakana does not fit the width of NSIS's buttons: in Japanese,
-; the button that starts, ends and closes is made half again as wide, to the left, and Back moves
-; along, keeping its gap.
+; NSIS puts Back right against Next: Back moves left by a quarter of the buttons' height, so that
+; they keep a gap. "アンインストール(&U)" in full-width katakana does not fit the width of NSIS's
+; buttons: in Japanese, the button that starts, ends and closes is also made twice as wide, to the
+; left, and Back moves along.
 !macro TOLV_WIDEN_BUTTON UN
 Function ${UN}TolvWidenButton
-  ${IfThen} $LANGUAGE != ${LANG_JAPANESE} ${|} Return ${|}
   System::Call '*(i, i, i, i) p .r0'
   GetDlgItem $1 $HWNDPARENT 1
   System::Call 'user32::GetWindowRect(p r1, p r0)'
   System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p r0, i 2)'
   System::Call '*$0(i .r2, i .r3, i .r4, i .r5)'
-  IntOp $6 $4 - $2
-  IntOp $6 $6 / 2
+  IntOp $6 0 + 0
+  ${If} $LANGUAGE = ${LANG_JAPANESE}
+    IntOp $6 $4 - $2
+  ${EndIf}
   IntOp $2 $2 - $6
   IntOp $4 $4 - $2
-  IntOp $5 $5 - $3
-  System::Call 'user32::SetWindowPos(p r1, p 0, i r2, i r3, i r4, i r5, i 0x14)'
+  IntOp $7 $5 - $3
+  System::Call 'user32::SetWindowPos(p r1, p 0, i r2, i r3, i r4, i r7, i 0x14)'
+  IntOp $7 $7 / 4
+  IntOp $6 $6 + $7
   GetDlgItem $1 $HWNDPARENT 3
   System::Call 'user32::GetWindowRect(p r1, p r0)'
   System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p r0, i 2)'
