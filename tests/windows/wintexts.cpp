@@ -52,10 +52,10 @@ static void cut(const std::wstring &text, const char *what, long need, long have
     ++cuts;
 }
 
-// The text of each shown control, laid out as the control lays it out in the control's own font,
-// against the control's client area: a label's wrapped lines in its height (and its last line not
-// one or two characters cast off from the rest), a button's, check box's or single-line text in its
-// width, less the frame or box the control draws beside it. Push buttons next to each other keep a
+// The text of each shown control in the control's own font, against the control's client area: a
+// label's lines wrapped as the label wraps them (DrawText) in its height, its last line not one or
+// two characters cast off from the rest; a button's, check box's or single-line text's extent
+// (GetTextExtentPoint32) in its width, less the frame or box the control draws beside it. Push buttons next to each other keep a
 // gap. Edit fields and lists scroll and are left out.
 static void checkFits(HWND top)
 {
@@ -117,9 +117,15 @@ static void checkFits(HWND top)
                     cut(text, "last line of two characters, height", all.bottom, rest.bottom);
             }
         } else {
-            RECT line = {0, 0, 0, 0};
-            DrawTextW(dc, text.c_str(), -1, &line, DT_CALCRECT | DT_SINGLELINE | prefixFlag);
-            SIZE extent = {line.right, line.bottom};
+            // The text as drawn: "&" marks the next character's underline, "&&" is one "&".
+            std::wstring shown;
+            for (size_t i = 0; i < text.size(); ++i) {
+                if (prefix && text[i] == L'&' && i + 1 < text.size())
+                    ++i;
+                shown += text[i];
+            }
+            SIZE extent = {0, 0};
+            GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &extent);
             // What the control draws beside its text: a push button's frame and focus rectangle, a
             // check box's or option's box, a group box's indent.
             long beside = 0;
