@@ -229,6 +229,8 @@ Function ${UN}TolvFilesInUse
   Push $0
   Push $1
   StrCpy $TolvWhy ""
+  ; The launcher first: the file a user recognises when it is the one running.
+  !insertmacro TOLV_IN_USE "${TOLV_NAME}.exe"
   !insertmacro TOLV_FILES TOLV_IN_USE
   Pop $1
   Pop $0

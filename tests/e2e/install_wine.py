@@ -105,8 +105,9 @@ def read_page(x, texts, title, language, shot):
     lines = [line for line in out.splitlines() if line.strip()]
     expect(f"no text cut in '{title}'", code != 3, str([line for line in lines if line.startswith('CUT: ')]))
     expect(f"the texts of '{title}'", code == 0 and LANGUAGES[language]['cancel'] in lines, f"{code} {lines}")
-    # Each sentence, label or caption; paths, the version line and "TOLVStrel" alone carry no language.
-    words = [line for line in lines if any(c.isalpha() for c in line.replace('TOLVStrel', ''))
+    # Each sentence, label or caption; paths, the version line and "TOLVStrel" alone carry no language;
+    # "OK" is a message box's button in either language.
+    words = [line for line in lines if any(c.isalpha() for c in line.replace('TOLVStrel', '')) and line != 'OK'
              and ':\\' not in line and not line.startswith('TOLVStrel 1.')]
     other = [line for line in words if japanese(line) != (language == 'ja')]
     expect(f"every text of '{title}' in {language}", not other, str(other))
@@ -161,6 +162,28 @@ def refused(x, argv, code, copies, menus):
     before = state(x, copies, menus)
     got, _ = wine(x, *argv)
     expect(f"exit code {code}", got == code, f"(got {got}) for {argv}")
+    expect(f"nothing changed by {argv}", state(x, copies, menus) == before)
+
+
+def told(x, argv, language, shot, keys, said, copies, menus):
+    """A setup whose pages must refuse: after `keys`, a message in the page's language that holds
+    `said`; Escape then ends it, and nothing has changed."""
+    before = state(x, copies, menus)
+    title = LANGUAGES[language][argv[0].endswith('Uninstall.exe') and 'uninstall' or 'setup']
+    x.start(['wine', *argv], x.workdir, 'setup-told.log')
+    window = x.wait_window(title, '^' + ere_escape(title), timeout=60)
+    for key in keys:
+        time.sleep(1.5)
+        x.activate(window)
+        x.keys(key)
+    wait_until(f"the message of '{title}'", lambda: said in wine(x, walk.texts, title, timeout=30)[1], timeout=30)
+    read_page(x, walk.texts, title, language, shot)
+    x.screenshot(shot + '.png')
+    x.keys('Escape')
+    time.sleep(1)
+    if window in x.windows(''):
+        x.keys('Escape')
+    x.wait_gone(title, window, timeout=30)
     expect(f"nothing changed by {argv}", state(x, copies, menus) == before)
 
 
@@ -235,6 +258,8 @@ def main():
             refused(x, [installer, '/S', *options], code, copies, menus)
         expect("the user's file kept", os.listdir(user) == ['libgcc_s_seh-1.dll'], str(os.listdir(user)))
         speak(x, 'ja')
+        told(x, [installer, '/D=T:\\'], 'ja', os.path.join(args.shots, 'wine-ja-setup-root'), ['Return'],
+             'ドライブのルート', copies, menus)
         x.start(['wine', installer], work, 'setup-first.log')
         first = x.wait_window('a first setup', '^' + ere_escape(LANGUAGES['ja']['setup']), timeout=60)
         refused(x, [installer, '/S', r'/D=C:\TOLV-5'], 5, copies, menus)
@@ -250,6 +275,9 @@ def main():
         x.screenshot(os.path.join(args.shots, 'wine-installed-launcher.png'))
         refused(x, [installer, '/S', '/D=' + copies['A']['win']], 3, copies, menus)
         refused(x, [copies['A']['win'] + r'\Uninstall.exe', '/S', '_?=' + copies['A']['win']], 3, copies, menus)
+        speak(x, 'en')
+        told(x, [copies['A']['win'] + r'\Uninstall.exe'], 'en', os.path.join(args.shots, 'wine-en-uninstall-running'),
+             ['Return'], 'TOLVStrel is running', copies, menus)
         centres = form_centres(os.path.join(args.source, 'ui', 'main', 'Main.ui'))
         x.click(main_window, *centres['cmd_End'])
         x.wait_gone('installed launcher', main_window, timeout=20)
