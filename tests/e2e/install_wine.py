@@ -249,6 +249,19 @@ def main():
                      os.path.join(args.shots, f'wine-{language}-setup'), [None, None, installed(copy)])
             check_installed(x, copies, guide)
 
+        # An installation of 1.2.1 kept no list of its files and brought the style plugin of Qt 6.4: an
+        # update owns its files and removes that plugin.
+        legacy = copies['C']
+        key = [k for k, e in entries(x).items() if e.get('InstallLocation') == legacy['win']][0]
+        wine(x, 'reg', 'delete', UNINSTALL_ROOT + '\\' + key + '\\Files', '/f')
+        with open(os.path.join(legacy['unix'], 'styles', 'qwindowsvistastyle.dll'), 'wb') as f:
+            f.write(b'MZ')
+        code, _ = wine(x, installer, '/S', '/D=' + legacy['win'])
+        expect("an update of a 1.2.1 installation, exit code 0", code == 0, f"(got {code})")
+        expect("the style plugin of Qt 6.4 removed",
+               not os.path.exists(os.path.join(legacy['unix'], 'styles', 'qwindowsvistastyle.dll')))
+        check_installed(x, copies, guide)
+
         # Folders a setup must refuse; a second setup while one runs.
         user = unix_path(x, r'C:\TOLV-user')
         os.makedirs(user, exist_ok=True)
