@@ -112,3 +112,13 @@ TOLVStrel と同じ名前のファイルがあります。$1$\r$\n$\r$\nほか�
 別のフォルダを選ぶ場合は［いいえ］をクリックしてください。"
 ; NSIS's Japanese file has the uninstall button in half-width katakana (installer.nsi widens it).
 LangString ^UninstallBtn ${LANG_JAPANESE} "アンインストール(&U)"
+; Texts of NSIS's Japanese file that the pages show, in the notation of ours: a full-width colon,
+; buttons in ［］ that are clicked, sentences that end with 。.
+LangString ^SpaceAvailable ${LANG_JAPANESE} "空き容量："
+LangString ^SpaceRequired ${LANG_JAPANESE} "必要容量："
+LangString ^DirBrowseText ${LANG_JAPANESE} "TOLVStrel をインストールするフォルダを選んでください。"
+LangString ^FileError ${LANG_JAPANESE} "次のファイルに書き込めません。$\r$\n$\r$\n$\t$\"$0$\"$\r$\n$\r$\n\
+インストールを中止するには［中止］、もう一度書き込むには［再試行］、このファイルを飛ばして続けるには［無視］を\
+クリックしてください。"
+LangString ^FileError_NoIgnore ${LANG_JAPANESE} "次のファイルに書き込めません。$\r$\n$\r$\n$\t$\"$0$\"\
+$\r$\n$\r$\nもう一度書き込むには［再試行］、インストールを中止するには［キャンセル］をクリックしてください。"
