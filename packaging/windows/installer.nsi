@@ -61,6 +61,9 @@ OutFile "${TOLV_OUTFILE}"
 InstallDir "${TOLV_DEFAULT_DIR}"
 InstallDirRegKey HKCU "${TOLV_LAST_KEY}" ""
 BrandingText "${TOLV_NAME} ${TOLV_VERSION}"
+; A drive's root is refused by the folder page itself, with a message (TolvFolderChosen), not by a
+; Next button that NSIS would disable without a word. (A relative path it disables: no word there.)
+AllowRootDirInstall true
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
@@ -294,6 +297,10 @@ Function TolvFolderProblem
   StrCpy $2 $1 1 1
   StrCpy $3 $1 1 2
   ${If} $2 == ":"
+  ${AndIf} $3 == ""
+    ; "T:", as NSIS leaves "T:\" in $INSTDIR
+    StrCpy $2 ""
+  ${ElseIf} $2 == ":"
   ${AndIf} $3 == "\"
     StrCpy $2 $1 "" 3
   ${ElseIf} $2$3 == "\\"
