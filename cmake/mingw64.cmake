@@ -14,14 +14,15 @@ set(CMAKE_CXX_COMPILER ${TOLV_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${TOLV_MINGW_TRIPLE}-windres)
 
 # Try-compiles read this file again in a folder of their own: hand them the Qt folder.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TOLV_QT_MINGW_DIR)
-if(NOT TOLV_QT_MINGW_DIR AND DEFINED ENV{TOLV_QT_MINGW_DIR})
-    set(TOLV_QT_MINGW_DIR "$ENV{TOLV_QT_MINGW_DIR}")
-endif()
-if(NOT TOLV_QT_MINGW_DIR OR NOT EXISTS "${TOLV_QT_MINGW_DIR}/lib/cmake/Qt6")
-    message(FATAL_ERROR "TOLV_QT_MINGW_DIR must name an unpacked Qt for mingw (with lib/cmake/Qt6): "
-                        "'${TOLV_QT_MINGW_DIR}'")
-endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TOLV_QT_MINGW_DIR TOLV_QT_HOST_DIR)
+foreach(dir TOLV_QT_MINGW_DIR TOLV_QT_HOST_DIR)
+    if(NOT ${dir} AND DEFINED ENV{${dir}})
+        set(${dir} "$ENV{${dir}}")
+    endif()
+    if(NOT ${dir} OR NOT EXISTS "${${dir}}/lib/cmake/Qt6")
+        message(FATAL_ERROR "${dir} must name an unpacked Qt (with lib/cmake/Qt6): '${${dir}}'")
+    endif()
+endforeach()
 
 # Qt's packages are found only under a find root.
 set(CMAKE_FIND_ROOT_PATH /usr/${TOLV_MINGW_TRIPLE} "${TOLV_QT_MINGW_DIR}")
@@ -31,9 +32,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# moc, uic and rcc of the host's Qt of the same version.
-set(QT_HOST_PATH /usr)
-set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+# moc, uic and rcc of the same Qt version, built for this host. The CMake folder is named as well:
+# Qt would otherwise prefer the folder its host tools were built in, where that exists on this machine.
+set(QT_HOST_PATH "${TOLV_QT_HOST_DIR}")
+set(QT_HOST_PATH_CMAKE_DIR "${TOLV_QT_HOST_DIR}/lib/cmake")
 
 # Where the compiler's run-time DLLs lie, for the application folder.
 file(GLOB TOLV_MINGW_RUNTIME_DIRS LIST_DIRECTORIES true /usr/lib/gcc/${TOLV_MINGW_TRIPLE}/*-posix)

@@ -285,7 +285,8 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
                 || error == ERROR_ACCESS_DENIED;
         if (!busy || attempt == 20) {
             DeleteFileW(wide(temp));
-            return systemFailure(error);
+            // Read-only files were told above: what still refuses is another program's open file.
+            return busy ? failure(FailureKind::System, reason::heldOpen()) : systemFailure(error);
         }
         Sleep(50);
     }

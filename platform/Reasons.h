@@ -21,6 +21,12 @@ inline QString readOnlyFile()
 {
     return QStringLiteral("読み取り専用のファイルです。");
 }
+// Replacing the file failed although it is not read-only: on Windows, another program has it open.
+inline QString heldOpen()
+{
+    return QStringLiteral("ほかのプログラム（実行中のソルバーやエディタなど）がこのファイルを開いている可能性があります。"
+                          "そのプログラムを終了してから、もう一度実行してください。");
+}
 inline QString tooLarge(qint64 limit)
 {
     return QStringLiteral("ファイルが大きすぎます（先頭%1バイトに行の終わりがありません）。").arg(limit);

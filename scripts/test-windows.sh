@@ -77,10 +77,12 @@ if [[ "${1:-}" == --no-build ]] && { [[ ! -r "$signing/cert.pem" ]] ||
         ! osslsigncode extract-signature -in "$installer" -out "$signing/installer.sig" >/dev/null 2>&1; }; then
     echo "skipped: --no-build, and the build there is unsigned"
 else
-    # TOLVStrel.exe and the uninstaller as a (silent) installation writes them, and the installer.
+    # TOLVStrel.exe, DLLs of Qt and mingw and the uninstaller as a (silent) installation writes them,
+    # and the installer.
     timeout 120 wine "$installer" /S '/D=C:\tolv-signed' >/dev/null 2>&1 </dev/null || true
     installed=$(winepath -u 'C:\tolv-signed' 2>/dev/null)
-    for program in "$installed/TOLVStrel.exe" "$installed/Uninstall.exe" "$installer"; do
+    for program in "$installed/TOLVStrel.exe" "$installed/Qt6Core.dll" "$installed/libstdc++-6.dll" \
+            "$installed/Uninstall.exe" "$installer"; do
         if verified=$(osslsigncode verify -CAfile "$signing/cert.pem" -in "$program" 2>&1); then
             echo "signed: $program: $(grep -m1 'Subject:' <<<"$verified" | xargs), $(tail -n1 <<<"$verified")"
         else

@@ -23,7 +23,9 @@ wine_prefix_open() {
     wine reg add 'HKCU\Environment' /v QT_SCALE_FACTOR /d 1 /f >/dev/null 2>&1
     if [[ "${2:-}" != gui ]]; then
         wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null 2>&1
-        wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d 'Z:\usr\share\fonts\opentype\noto' /f >/dev/null 2>&1
+        # The offscreen platform reads the font files of one folder: the face the windows are drawn
+        # in (fonts-ipafont-gothic). In Qt 6.8 it finds no face in Noto's font collections (.ttc).
+        wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d 'Z:\usr\share\fonts\opentype\ipafont-gothic' /f >/dev/null 2>&1
         wine reg add 'HKCU\Environment' /v QT_PLUGIN_PATH /d "$(wine_path "$qt/plugins")" /f >/dev/null 2>&1
     fi
     # The test programs find Qt's and mingw's DLLs here; an application folder has its own copies.

@@ -6,7 +6,7 @@
 #include <QEvent>
 #include <QFont>
 #include <QFontDatabase>
-#include <QRawFont>
+#include <QFontInfo>
 #include <QWidget>
 
 namespace tolv {
@@ -24,10 +24,12 @@ bool installed(const QStringList &families, const QString &face)
 {
     if (families.contains(face, Qt::CaseInsensitive))
         return true;
-    // At the size of the default font, whose engine is then made once, here.
+    // At the size of the default font, whose engine is then made once, here. (QFontInfo, not
+    // QRawFont: from Qt 6.8 on, a raw font of an engine without a family name, as the toolkit
+    // makes where no face matches, fails when asked for its family.)
     QFont probe(face);
     probe.setPointSizeF(DefaultPointSize);
-    return QRawFont::fromFont(probe).familyName().compare(face, Qt::CaseInsensitive) == 0;
+    return QFontInfo(probe).family().compare(face, Qt::CaseInsensitive) == 0;
 }
 
 QString findDesignedFace()

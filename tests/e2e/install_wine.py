@@ -7,7 +7,14 @@ third, a silent update (into the folder installed last); the first copy's launch
 link and ended; then the uninstallers, through their pages in the other language or silently. After
 each step every installed copy must be whole, with its own uninstall entry and Start-menu folder, and
 each uninstalled one must have kept run.dat, solver.bat and a suite's program. Every page is read back
-from its window (tests/windows/wintexts.cpp), must speak its language throughout, and is photographed.
+from its window (tests/windows/wintexts.cpp), must speak its language throughout, with no text cut,
+and is photographed.
+
+Between the steps, what a silent setup must refuse with an exit code, leaving every installation, the
+Start menu and the registry as they were: a folder that is no full path, a drive's root, a folder too
+long for the installed files' paths, a folder holding a file of the user's under one of the installer's
+names, a second setup while one runs, an update or uninstall while the launcher runs. The user's PATH
+is the same after the last uninstall as before the first install.
 """
 
 import argparse
@@ -24,15 +31,21 @@ from xsession import Failure, XSession, ere_escape, wait_until  # noqa: E402
 
 INSTALLED = ('TOLVStrel.exe', 'Qt6Core.dll', 'Qt6Gui.dll', 'Qt6Widgets.dll', 'libstdc++-6.dll',
              'libgcc_s_seh-1.dll', 'libwinpthread-1.dll', 'platforms/qwindows.dll',
-             'imageformats/qjpeg.dll', 'imageformats/qico.dll', 'styles/qwindowsvistastyle.dll',
+             'imageformats/qjpeg.dll', 'imageformats/qico.dll', 'styles/qmodernwindowsstyle.dll',
              'Uninstall.exe')
 KEPT = ['TOLV_Pre.exe', 'run.dat', 'solver.bat']
 UNINSTALL_ROOT = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-LANGUAGES = {  # the uninstaller's and the guide's links last
+LANGUAGES = {  # the uninstaller's and the guide's links last; the font of NSIS's pages in the language
     'ja': dict(locale='ja_JP.UTF-8', setup='TOLVStrel セットアップ', uninstall='TOLVStrel アンインストール', cancel='キャンセル',
-               publisher='TOLVStrel 開発チーム', links=['TOLVStrel のアンインストール.lnk', 'TOLVStrel 使い方.lnk']),
+               publisher='株式会社 曇橋構造研究所', links=['TOLVStrel のアンインストール.lnk', 'TOLVStrel 使い方ガイド.lnk'],
+               font=['ＭＳ Ｐゴシック', '9']),
     'en': dict(locale='C.UTF-8', setup='TOLVStrel Setup', uninstall='TOLVStrel Uninstall', cancel='Cancel',
-               publisher='TOLVStrel developers', links=['Uninstall TOLVStrel.lnk', 'TOLVStrel User Guide.lnk'])}
+               publisher='Kumoribashi Structural Lab. Inc.', links=['Uninstall TOLVStrel.lnk', 'TOLVStrel User Guide (Japanese).lnk'],
+               font=['MS Shell Dlg', '8'])}
+# What a silent setup refuses, and its exit code: (what, arguments after the installer, code).
+REFUSED = (("a relative folder", [r'/D=rel\TOLV'], 2), ("a drive's root", ['/D=T:\\'], 2),
+           ("a folder too long for its files", ['/D=C:\\' + 'x' * 230], 2),
+           ("a folder with the user's own libgcc_s_seh-1.dll", [r'/D=C:\TOLV-user'], 4))
 # Both blocks of the version information and its list of translations, as the program's bytes hold them.
 VERSION_INFO = [text.encode('utf-16-le') for text in ('040904B0', '041103A4', 'TOLVStrel 弾塑性有限変位解析ソフトウェア')]
 VERSION_INFO.append(bytes.fromhex('0904b0041104a403'))
@@ -84,14 +97,17 @@ def japanese(text):
 
 
 def read_page(x, texts, title, language, shot):
-    """The page's texts as its window holds them: in the language, with no text of the other one."""
-    code, out = wine(x, texts, title, timeout=30)
+    """The page's texts as its window holds them: in the language, with no text of the other one, and
+    none cut."""
+    code, out = wine(x, texts, title, *LANGUAGES[language]['font'], timeout=30)
     with open(shot + '.txt', 'w', encoding='utf-8') as f:
         f.write(out)
     lines = [line for line in out.splitlines() if line.strip()]
+    expect(f"no text cut in '{title}'", code != 3, str([line for line in lines if line.startswith('CUT: ')]))
     expect(f"the texts of '{title}'", code == 0 and LANGUAGES[language]['cancel'] in lines, f"{code} {lines}")
-    # Each sentence, label or caption; paths, the version line and "TOLVStrel" alone carry no language.
-    words = [line for line in lines if any(c.isalpha() for c in line.replace('TOLVStrel', ''))
+    # Each sentence, label or caption; paths, the version line and "TOLVStrel" alone carry no language;
+    # "OK" is a message box's button in either language.
+    words = [line for line in lines if any(c.isalpha() for c in line.replace('TOLVStrel', '')) and line != 'OK'
              and ':\\' not in line and not line.startswith('TOLVStrel 1.')]
     other = [line for line in words if japanese(line) != (language == 'ja')]
     expect(f"every text of '{title}' in {language}", not other, str(other))
@@ -138,6 +154,47 @@ def check_installed(x, copies, guide):
                copy['win'].encode('utf-16-le') in shortcut or copy['win'].encode('cp932') in shortcut)
 
 
+def state(x, copies, menus):
+    """Every installation's files, the Start menu's folders and TOLVStrel's uninstall entries."""
+    def listing(top):
+        return sorted(os.path.relpath(os.path.join(d, f), top) for d, _, files in os.walk(top) for f in files)
+    return ({name: listing(copy['unix']) for name, copy in copies.items()}, listing(unix_path(x, menus)), entries(x))
+
+
+def refused(x, argv, code, copies, menus):
+    """A silent run that must end with the exit code and change nothing."""
+    before = state(x, copies, menus)
+    got, _ = wine(x, *argv)
+    expect(f"exit code {code}", got == code, f"(got {got}) for {argv}")
+    expect(f"nothing changed by {argv}", state(x, copies, menus) == before)
+
+
+def told(x, argv, language, shot, keys, said, copies, menus):
+    """A setup whose pages must refuse: after `keys`, a message in the page's language that holds
+    `said`; Escape then ends it, and nothing has changed."""
+    before = state(x, copies, menus)
+    title = LANGUAGES[language][argv[0].endswith('Uninstall.exe') and 'uninstall' or 'setup']
+    x.start(['wine', *argv], x.workdir, 'setup-told.log')
+    window = x.wait_window(title, '^' + ere_escape(title), timeout=60)
+    for key in keys:
+        time.sleep(1.5)
+        x.activate(window)
+        x.keys(key)
+    wait_until(f"the message of '{title}'", lambda: said in wine(x, walk.texts, title, timeout=30)[1], timeout=30)
+    read_page(x, walk.texts, title, language, shot)
+    x.screenshot(shot + '.png')
+    x.keys('Escape')
+    time.sleep(1)
+    if window in x.windows(''):
+        x.keys('Escape')
+    x.wait_gone(title, window, timeout=30)
+    expect(f"nothing changed by {argv}", state(x, copies, menus) == before)
+
+
+def user_path(x):
+    return wine(x, 'reg', 'query', r'HKCU\Environment', '/v', 'PATH')[1].strip()
+
+
 def check_uninstalled(copy):
     left = sorted(os.path.relpath(os.path.join(d, f), copy['unix']) for d, _, files in os.walk(copy['unix'])
                   for f in files)
@@ -176,6 +233,11 @@ def main():
         def installed(copy):
             return lambda: any(e.get('InstallLocation') == copy['win'] for e in entries(x).values())
 
+        # A tools folder of the user's whose bin is on PATH: no setup of ours touches PATH.
+        wine(x, 'reg', 'add', r'HKCU\Environment', '/v', 'PATH', '/t', 'REG_EXPAND_SZ', '/d',
+             r'C:\TOLV-3\bin;C:\tools', '/f')
+        path_before = user_path(x)
+
         # A and B through the installer's pages, C silently, then a silent update: into C, installed last.
         for name, win, language, menu, options in (
                 ('A', local + r'\Programs\TOLVStrel', 'ja', 'TOLVStrel', []),
@@ -193,11 +255,48 @@ def main():
                      os.path.join(args.shots, f'wine-{language}-setup'), [None, None, installed(copy)])
             check_installed(x, copies, guide)
 
-        # A's launcher, through its shortcut; End ends it.
+        # An installation of 1.2.1 kept no list of its files and brought the style plugin of Qt 6.4: an
+        # update owns its files and removes that plugin.
+        legacy = copies['C']
+        key = [k for k, e in entries(x).items() if e.get('InstallLocation') == legacy['win']][0]
+        wine(x, 'reg', 'delete', UNINSTALL_ROOT + '\\' + key + '\\Files', '/f')
+        with open(os.path.join(legacy['unix'], 'styles', 'qwindowsvistastyle.dll'), 'wb') as f:
+            f.write(b'MZ')
+        code, _ = wine(x, installer, '/S', '/D=' + legacy['win'])
+        expect("an update of a 1.2.1 installation, exit code 0", code == 0, f"(got {code})")
+        expect("the style plugin of Qt 6.4 removed",
+               not os.path.exists(os.path.join(legacy['unix'], 'styles', 'qwindowsvistastyle.dll')))
+        check_installed(x, copies, guide)
+
+        # Folders a setup must refuse; a second setup while one runs.
+        user = unix_path(x, r'C:\TOLV-user')
+        os.makedirs(user, exist_ok=True)
+        with open(os.path.join(user, 'libgcc_s_seh-1.dll'), 'wb') as f:
+            f.write(b'MZ a solver\'s own')
+        for what, options, code in REFUSED:
+            refused(x, [installer, '/S', *options], code, copies, menus)
+        expect("the user's file kept", os.listdir(user) == ['libgcc_s_seh-1.dll'], str(os.listdir(user)))
+        speak(x, 'ja')
+        told(x, [installer, '/D=T:\\'], 'ja', os.path.join(args.shots, 'wine-ja-setup-root'), ['Return'],
+             'ドライブのルート', copies, menus)
+        x.start(['wine', installer], work, 'setup-first.log')
+        first = x.wait_window('a first setup', '^' + ere_escape(LANGUAGES['ja']['setup']), timeout=60)
+        refused(x, [installer, '/S', r'/D=C:\TOLV-5'], 5, copies, menus)
+        x.activate(first)
+        x.keys('Escape')
+        x.wait_gone('the first setup', first, timeout=30)
+
+        # A's launcher, through its shortcut; while it runs, neither an update nor an uninstall of its
+        # folder changes anything; End ends it.
         x.start(['wine', 'start', '/wait', menus + r'\TOLVStrel\TOLVStrel.lnk'], work, 'launcher.log')
         main_window = x.wait_window('installed launcher', '^' + ere_escape(MAIN_TITLE) + '$', timeout=60)
         time.sleep(1)
         x.screenshot(os.path.join(args.shots, 'wine-installed-launcher.png'))
+        refused(x, [installer, '/S', '/D=' + copies['A']['win']], 3, copies, menus)
+        refused(x, [copies['A']['win'] + r'\Uninstall.exe', '/S', '_?=' + copies['A']['win']], 3, copies, menus)
+        speak(x, 'en')
+        told(x, [copies['A']['win'] + r'\Uninstall.exe'], 'en', os.path.join(args.shots, 'wine-en-uninstall-running'),
+             ['Return'], 'TOLVStrel is running', copies, menus)
         centres = form_centres(os.path.join(args.source, 'ui', 'main', 'Main.ui'))
         x.click(main_window, *centres['cmd_End'])
         x.wait_gone('installed launcher', main_window, timeout=20)
@@ -221,6 +320,7 @@ def main():
                 expect("silent uninstaller exit code 0", code == 0, f"(got {code})")
             check_uninstalled(copy)
             check_installed(x, copies, guide)
+        expect("the user's PATH as before", user_path(x) == path_before, f"{user_path(x)!r} {path_before!r}")
         failed = False
         print("installer check complete", flush=True)
     except (Failure, subprocess.TimeoutExpired, OSError, ValueError) as failure:

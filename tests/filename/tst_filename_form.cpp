@@ -1,6 +1,8 @@
 #include "support/WindowDriver.h"
 #include "ui/Fonts.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -163,7 +165,10 @@ void TestFilenameForm::label()
         for (int x = 0; x < 130; ++x)
             if (shot.pixelColor(x, y).lightness() < 100)
                 ink |= QRect(x, y, 1, 1);
-    QVERIFY2(QRect(16, 96, 85, 15).contains(ink), qPrintable(QString("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+    // A face whose line is taller than the designed 15 pixels (IPA P Gothic in the toolkit's own
+    // FreeType engine on Windows: 16) raises the label's top, never its bottom edge.
+    const int line = std::max(15, metrics.height());
+    QVERIFY2(QRect(16, 111 - line, 85, line).contains(ink), qPrintable(QString("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
     QVERIFY(ink.width() > 75);
     QVERIFY(!label->autoFillBackground());
     QCOMPARE(label->frameShape(), QFrame::NoFrame);

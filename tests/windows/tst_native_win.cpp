@@ -2,6 +2,7 @@
 // bounded reads, replacement, and command lines as a started program receives them.
 #include "platform/Native.h"
 #include "platform/QtPlatform.h"
+#include "platform/Reasons.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -304,6 +305,11 @@ void TestNativeWin::replaceFile()
         QVERIFY(!out.reason().isEmpty());
         if (before == "readonly" || before == "held")
             QCOMPARE(readAll(path), QByteArray("old\r\n"));
+        // Not the system's bare "access denied": why the file could not be replaced.
+        if (before == "readonly")
+            QCOMPARE(out.reason(), reason::readOnlyFile());
+        if (before == "held")
+            QCOMPARE(out.reason(), reason::heldOpen());
         if (before == "folder")
             QVERIFY(QFileInfo(path + "\\inside").isDir());
     }

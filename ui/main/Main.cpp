@@ -5,6 +5,7 @@
 #include "ui/Fonts.h"
 #include "ui/filename/Filename.h"
 
+#include <QCommonStyle>
 #include <QCursor>
 #include <QScreen>
 #include <QWindow>
@@ -16,6 +17,11 @@ Main::Main(TOLV_Com &com, Platform &platform, QWidget *parent)
 {
     installDesignedFonts(this);
     ui->setupUi(this);
+    // The title panel's border is the designed plain black line in every style (Qt's Windows 11
+    // style would draw it in its own grey).
+    auto *plain = new QCommonStyle;
+    plain->setParent(ui->Label2);
+    ui->Label2->setStyle(plain);
     m_designedMinimum = minimumSize();
     // The form marks its named separators with a "separator" property, as Qt Designer keeps it.
     for (QAction *action : findChildren<QAction *>())
