@@ -7,6 +7,8 @@
 #include "FileNames.h"
 #include "Reasons.h"
 
+#include <QDir>
+
 #include <qt_windows.h>
 
 #include <string>
@@ -61,6 +63,21 @@ QString nameOf(const QString &path)
 QString joined(const QString &folder, const QString &name)
 {
     return folder.endsWith(u'\\') || folder.endsWith(u'/') ? folder + name : folder + u'\\' + name;
+}
+
+// The same path in the form that lifts the Windows calls' limit of 259 characters ("\\?\C:\...",
+// "\\?\UNC\server\share\..."), for an absolute path; any other as it is. A file that fits the limit
+// may have a temporary file beside it that does not.
+QString extendedLength(const QString &path)
+{
+    if (path.startsWith(u"\\?\"))
+        return path;
+    const QString native = QDir::toNativeSeparators(QDir::cleanPath(path));
+    if (native.startsWith(u"\\"))
+        return QStringLiteral("\\?\UNC\") + native.mid(2);
+    if (native.size() >= 3 && native.at(1) == u':' && native.at(2) == u'\')
+        return QStringLiteral("\\?\") + native;
+    return native;
 }
 
 // Temporary files of a replacement are "<name>.~<process id>.tmp" beside the file.
@@ -245,10 +262,11 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
 {
     if (path.contains(QChar(0)))
         return failure(FailureKind::NameNotExact, reason::nameNotExact(path));
-    const QString folder = folderOf(path);
     const QString name = nameOf(path);
     if (name.isEmpty())
         return failure(FailureKind::NotRegularFile, reason::notRegularFile());
+    const QString folder = extendedLength(folderOf(path));
+    const QString target = joined(folder, name);
     removeStaleTemporaries(folder, name);
 
     const QString temp = joined(folder, name + TempInfix + QString::number(GetCurrentProcessId()) + TempSuffix);
@@ -267,7 +285,7 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
     // The rename replaces the entry itself: a symbolic link or other reparse point there goes,
     // its target stays untouched. A folder or a read-only file there is not replaced (Windows
     // refuses both; checked here so that every implementation of the call agrees).
-    const DWORD existing = GetFileAttributesW(wide(path));
+    const DWORD existing = GetFileAttributesW(wide(target));
     if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_REPARSE_POINT)
         && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
         DeleteFileW(wide(temp));
@@ -278,7 +296,7 @@ Outcome replaceFile(const QString &path, const QByteArray &bytes)
     // A program that has the old file open without delete sharing (a reader of the suite, a virus
     // scanner looking at the new file) holds the rename up for a moment: try again for a while.
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(wide(temp), wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExW(wide(temp), wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return success();
         const DWORD error = GetLastError();
         const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION

@@ -1,5 +1,6 @@
 // The Windows part of the platform against the real system: the ANSI code page (932 or 1252),
 // bounded reads, replacement, and command lines as a started program receives them.
+#include "platform/CommandLines.h"
 #include "platform/Native.h"
 #include "platform/QtPlatform.h"
 #include "platform/Reasons.h"
@@ -259,6 +260,8 @@ void TestNativeWin::replaceFile_data()
     QTest::newRow("held open without delete sharing: kept") << "held" << false;
     QTest::newRow("missing folder") << "nofolder" << false;
     QTest::newRow("symbolic link replaced, target kept") << "link" << true;
+    // run.dat fits the 259 characters of a path, its temporary file beside it does not.
+    QTest::newRow("the deepest folder the command prompt takes") << "deep" << true;
 }
 
 void TestNativeWin::replaceFile()
@@ -268,6 +271,12 @@ void TestNativeWin::replaceFile()
     const QString folder = m_root + QStringLiteral("\\A&B (x86) ^ 日本語;=,");
     QVERIFY(QDir().mkpath(folder));
     QString path = folder + QStringLiteral("\\run.dat");
+    if (before == "deep") {
+        const QString deep = folder + u'\\' + QString(BatchFolderLimit - folder.size() - 1, u'x');
+        const QString created = QStringLiteral("\\\\?\\") + QDir::toNativeSeparators(deep);
+        QVERIFY(CreateDirectoryW(reinterpret_cast<const wchar_t *>(created.utf16()), nullptr));
+        path = deep + QStringLiteral("\\run.dat");
+    }
     const QString target = m_root + QStringLiteral("\\target.dat");
     if (before == "file" || before == "stale" || before == "readonly" || before == "held")
         QVERIFY(write(path, "old\r\n"));
