@@ -70,13 +70,13 @@ QString joined(const QString &folder, const QString &name)
 // may have a temporary file beside it that does not.
 QString extendedLength(const QString &path)
 {
-    if (path.startsWith(u"\\?\"))
+    if (path.startsWith(u"\\\\?\\"))
         return path;
     const QString native = QDir::toNativeSeparators(QDir::cleanPath(path));
-    if (native.startsWith(u"\\"))
-        return QStringLiteral("\\?\UNC\") + native.mid(2);
-    if (native.size() >= 3 && native.at(1) == u':' && native.at(2) == u'\')
-        return QStringLiteral("\\?\") + native;
+    if (native.startsWith(u"\\\\"))
+        return QStringLiteral("\\\\?\\UNC\\") + native.mid(2);
+    if (native.size() >= 3 && native.at(1) == u':' && native.at(2) == u'\\')
+        return QStringLiteral("\\\\?\\") + native;
     return native;
 }
 
