@@ -18,15 +18,17 @@ from xsession import ere_escape  # noqa: E402
 TIME_LIMIT = 120
 
 
-class DoubleClick(Walk):
-    def prepare(self):
-        super().prepare()
+class Presses:
+    """What both double-click walks (on Linux, under Wine) do the same way."""
+
+    def write_analysis(self, batch_line):
+        """model01's files in the data folder; its analysis-type file runs `batch_line`, then PAUSE."""
         base = os.path.join(self.data, 'model01')
         for suffix in ('.dat', '.ana', '.ind.in'):
             with open(base + suffix, 'wb') as f:
                 f.write(b'analysis\r\n')
         with open(base + '.bat', 'wb') as f:
-            f.write(f'"{self.app}/STATIC.exe" "{base}.ana"\r\nPAUSE\r\n'.encode())
+            f.write(batch_line + b'\r\nPAUSE\r\n')
 
     def press_run(self, dialog, clicks):
         """Presses the dialog's Run with a real mouse: `clicks` presses 0.1 s apart, as a double
@@ -40,6 +42,13 @@ class DoubleClick(Walk):
 
     def started(self, program, mark):
         return [e for e in self.log.starts_since(mark) if e['program'] == program]
+
+
+class DoubleClick(Presses, Walk):
+    def prepare(self):
+        super().prepare()
+        base = os.path.join(self.data, 'model01')
+        self.write_analysis(f'"{self.app}/STATIC.exe" "{base}.ana"'.encode())
 
     def tool(self, button, name, program):
         mark = len(self.log.events())

@@ -17,6 +17,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from double_click import Presses  # noqa: E402
 from walk import drive, expect  # noqa: E402
 from walk_wine import WineWalk, arguments  # noqa: E402
 from xsession import ere_escape  # noqa: E402
@@ -24,27 +25,10 @@ from xsession import ere_escape  # noqa: E402
 TIME_LIMIT = 200
 
 
-class WineDoubleClick(WineWalk):
+class WineDoubleClick(Presses, WineWalk):
     def prepare(self):
         super().prepare()
-        base = os.path.join(self.data, 'model01')
-        for suffix in ('.dat', '.ana', '.ind.in'):
-            with open(base + suffix, 'wb') as f:
-                f.write(b'analysis\r\n')
-        with open(base + '.bat', 'wb') as f:
-            f.write(f'"{self.app_win}\\STATIC.exe" "{self.data_win}\\model01.ana"\r\nPAUSE\r\n'.encode('cp932'))
-
-    def press_run(self, dialog, clicks):
-        """`clicks` real presses of the dialog's Run, 0.1 s apart, as a double click gives them."""
-        x, y = self.centres('Filename')['cmd_Run']
-        # A tool started before may have come to the front over the dialog.
-        self.x.activate(dialog)
-        self.x.run(['xdotool', 'mousemove', '--window', str(dialog), str(x), str(y)])
-        time.sleep(0.25)
-        self.x.run(['xdotool', 'click', '--repeat', str(clicks), '--delay', '100', '1'])
-
-    def started(self, program, mark):
-        return [e for e in self.log.starts_since(mark) if e['program'] == program]
+        self.write_analysis(f'"{self.app_win}\\STATIC.exe" "{self.data_win}\\model01.ana"'.encode('cp932'))
 
     def tool(self, button, name, program, console=None):
         mark = len(self.log.events())
