@@ -272,7 +272,7 @@ void TestNativeWin::replaceFile()
     QVERIFY(QDir().mkpath(folder));
     QString path = folder + QStringLiteral("\\run.dat");
     if (before == "deep") {
-        const QString deep = folder + u'\\' + QString(BatchFolderLimit - folder.size() - 1, u'x');
+        const QString deep = folder + u'\\' + QString(win::BatchFolderLimit - folder.size() - 1, u'x');
         const QString created = QStringLiteral("\\\\?\\") + QDir::toNativeSeparators(deep);
         QVERIFY(CreateDirectoryW(reinterpret_cast<const wchar_t *>(created.utf16()), nullptr));
         path = deep + QStringLiteral("\\run.dat");
