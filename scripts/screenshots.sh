@@ -3,7 +3,8 @@
 # the end-to-end tests' own drivers, so that each picture comes from a walk that also checks what it
 # shows:
 #   linux-*.png  build/demo on Xvfb with openbox (tests/e2e/walk.py): the open-file dialog and the
-#                data-file dialog with a file chosen
+#                data-file dialog with a file chosen; then tolvbat's own console window in Japanese
+#                (tests/e2e/console.py), the demo's solver run ending at PAUSE
 #   win-*.png    build-win/demo under Wine with code page 932 (tests/e2e/walk_wine.py), its folder
 #                below C:\users\yamada: the main window, the solver popup, the data-file dialog, the
 #                solver's console and three messages; then the Japanese pages of the installer and
@@ -27,6 +28,12 @@ images="$src/docs/ja/images"
 work=$(mktemp -d /tmp/tolv-screenshots.XXXXXX)
 python=/usr/bin/python3 # the accessibility client (python3-gi) is installed for the system's Python
 
+# Window titles at 9 points in openbox's regular weight: its 8-point bold cuts off underscores, as that
+# of TOLV_Strel. Openbox reads this from the HOME that a driver gives it.
+mkdir -p "$work/home/.config/openbox"
+sed 's|<weight>bold</weight>|<weight>normal</weight>|; s|<size>8</size>|<size>9</size>|' \
+    /etc/xdg/openbox/rc.xml >"$work/home/.config/openbox/rc.xml"
+
 # renew PREFIX FOLDER: the pictures PREFIX*.png of the guide become those of FOLDER.
 renew() {
     local made=("$2/$1"*.png)
@@ -43,6 +50,9 @@ if [[ "$part" != --windows ]]; then
     # folder's name is ASCII, since xdotool loses katakana that it types.
     "$python" tests/e2e/walk.py --demo build/demo --source . --shots "$work/shots" --guide "$work/linux" \
         --locale ja_JP.UTF-8 --data home/sekkei/analysis --start home/sekkei/analysis
+    # The console's picture runs the solver stand-in that lies beside tolvbat in build/demo; its title
+    # is the path of solver.bat, whose temporary folder may have an underscore in its name.
+    HOME="$work/home" "$python" tests/e2e/console.py build/demo/tolvbat --guide "$work/linux"
     renew linux- "$work/linux"
 fi
 
@@ -58,11 +68,6 @@ if [[ "$part" != --linux ]]; then
     # the user's folder from USER: the pictures show C:\users\yamada, not this machine's user.
     export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 USER=yamada
     mkdir -p "$work/windows"
-    # Window titles at 9 points in openbox's regular weight: its 8-point bold cuts off the underscore of
-    # TOLV_Strel.
-    mkdir -p "$work/home/.config/openbox"
-    sed 's|<weight>bold</weight>|<weight>normal</weight>|; s|<size>8</size>|<size>9</size>|' \
-        /etc/xdg/openbox/rc.xml >"$work/home/.config/openbox/rc.xml"
     export HOME="$work/home"
     wine_prefix_open "$build/wine-shots" gui
     wineserver -k >/dev/null 2>&1 || true

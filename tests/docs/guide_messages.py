@@ -132,6 +132,12 @@ def structure_faults(page, root):
         anchor = re.search(r'\bid="([^"]+)"', attributes)
         if anchor:
             numbers[anchor.group(1)] = section
+    # Figures are numbered 1, 2, ... in the order they stand, and the text names only those.
+    figures = [int(n) for n in re.findall(r'<figcaption>図 (\d+)', page)]
+    if figures != list(range(1, len(figures) + 1)):
+        faults.append(f"figures numbered {figures}, not 1 to {len(figures)} in order")
+    faults += [f"a reference to 図 {n}, which is no figure" for n in
+               re.findall(r'図 (\d+)', re.sub(r'<figcaption>図 \d+', '', page)) if int(n) not in figures]
     faults += [f"link to #{anchor}, which is nowhere" for anchor in re.findall(r'href="#([^"]+)"', page)
                if anchor not in numbers]
     for anchor, number in re.findall(r'<a href="#([^"]+)">(\d+(?:\.\d+)*)', page):

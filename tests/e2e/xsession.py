@@ -164,9 +164,10 @@ class XSession:
 
     # ---- programs ---------------------------------------------------------------------------
 
-    def start(self, argv, cwd, log_name):
+    def start(self, argv, cwd, log_name, env=None):
+        """Starts a program on the display; `env` holds the variables that differ from the session's."""
         log = open(os.path.join(self.workdir, log_name), 'wb')
-        proc = subprocess.Popen(argv, cwd=cwd, env=self.env, stdin=subprocess.DEVNULL,
+        proc = subprocess.Popen(argv, cwd=cwd, env=dict(self.env, **(env or {})), stdin=subprocess.DEVNULL,
                                 stdout=log, stderr=subprocess.STDOUT)
         self.started.append(proc)
         return proc
