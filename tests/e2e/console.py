@@ -45,6 +45,15 @@ def shown_lines(x, batch, pause):
     return texts[0].split('\n') if texts and texts[0].endswith(pause) else None
 
 
+def end_with_key(x, proc, window):
+    """A key at the console's last PAUSE: tolvbat ends with 0 and takes its window with it."""
+    x.activate(window)
+    x.keys('x')
+    if proc.wait(10) != 0:
+        raise Failure(f'tolvbat ended with {proc.returncode} at a key after its last PAUSE')
+    x.wait_gone('console', window)
+
+
 def solver_picture(x, tolvbat, work, guide):
     """The guide's picture: the solver run by file name in Japanese, up to its PAUSE. (On the test's
     display: the accessibility client reads the session bus that it met first.)"""
@@ -77,11 +86,7 @@ def solver_picture(x, tolvbat, work, guide):
             or lines[-5:] != ending):
         raise Failure(f'console shows {lines!r}, expected a whole solver run and {PAUSE_JA!r}')
     x.window_shot(window, os.path.join(guide, GUIDE_PICTURE))
-    x.activate(window)
-    x.keys('x')
-    if proc.wait(10) != 0:
-        raise Failure(f'tolvbat ended with {proc.returncode} after the solver run')
-    x.wait_gone('console', window)
+    end_with_key(x, proc, window)
 
 
 def lost_display(tolvbat, work):
@@ -141,12 +146,7 @@ def main():
         x.screenshot(os.path.join(work, 'console.png'))
         if proc.poll() is not None:
             raise Failure('tolvbat ended before the key was pressed')
-        x.activate(window)
-        x.keys('x')
-        code = proc.wait(10)
-        if code != 0:
-            raise Failure(f'tolvbat ended with {code}')
-        x.wait_gone('console', window)
+        end_with_key(x, proc, window)
         x.close()
         lost_display(tolvbat, work)
         failed = False

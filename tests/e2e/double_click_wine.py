@@ -20,7 +20,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from double_click import Presses  # noqa: E402
 from walk import drive, expect  # noqa: E402
 from walk_wine import WineWalk, arguments  # noqa: E402
-from xsession import ere_escape  # noqa: E402
 
 TIME_LIMIT = 200
 
@@ -32,16 +31,7 @@ class WineDoubleClick(Presses, WineWalk):
 
     def tool(self, button, name, program, console=None):
         mark = len(self.log.events())
-        self.choose(button, 2)
-        dialog = self.x.wait_window('data-file dialog', '^' + ere_escape(self.texts['Filename.title']) + '$')
-        centres = self.centres('Filename')
-        self.x.click(dialog, *centres['cmd_Ref'])
-        browse = self.x.wait_window('open-file dialog', '^' + ere_escape(self.texts['BrowseTitle']) + '$')
-        self.x.activate(browse)
-        time.sleep(0.5)
-        self.paste(self.data_win + '\\' + name)
-        self.x.keys('Return')
-        self.x.wait_gone('open-file dialog', browse)
+        dialog, centres = self.name_file(button, self.data_win + '\\' + name)
         self.x.activate(dialog)
         self.press_run(dialog, 2)
         time.sleep(4)

@@ -162,20 +162,28 @@ class WineWalk:
         self.x.wait_gone('preprocessor', pre)
         expect("programs started", [p for p, _, _ in self.starts(mark)], ['TOLV_Pre.exe'])
 
-    def solver_by_file_name(self):
-        base = self.data_win + '\\model01'
-        mark = len(self.log.events())
-        self.choose('cmd_Solver', 2, shot='solver-popup')
+    def name_file(self, button, path, popup_shot=None, browse_shot=None):
+        """Opens the data-file dialog from `button`'s popup and names `path` in the open-file dialog,
+        as a user does (pasted: Japanese cannot be typed into Wine's windows). Gives the data-file
+        dialog's window and its controls' centres."""
+        self.choose(button, 2, shot=popup_shot)
         dialog = self.x.wait_window('data-file dialog', '^' + ere_escape(self.texts['Filename.title']) + '$')
         centres = self.centres('Filename')
         self.x.click(dialog, *centres['cmd_Ref'])
         browse = self.x.wait_window('open-file dialog', '^' + ere_escape(self.texts['BrowseTitle']) + '$')
         self.x.activate(browse)
         time.sleep(0.5)
-        self.shot('open-file-dialog')
-        self.paste(base + '.ana')
+        if browse_shot:
+            self.shot(browse_shot)
+        self.paste(path)
         self.x.keys('Return')
         self.x.wait_gone('open-file dialog', browse)
+        return dialog, centres
+
+    def solver_by_file_name(self):
+        base = self.data_win + '\\model01'
+        mark = len(self.log.events())
+        dialog, centres = self.name_file('cmd_Solver', base + '.ana', 'solver-popup', 'open-file-dialog')
         self.shot('data-file-dialog', dialog)
         self.x.click(dialog, *centres['cmd_Run'])
         done = self.log.wait('STATIC.exe', 'done', timeout=60)
